@@ -1,0 +1,367 @@
+#include "app/parser.h"
+
+#include <charconv>
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+#include "app/banner.h"
+#include "app/settings.h"
+#include "app/timeshift.h"
+#include "lib/strings.h"
+#include "platform/console.h"
+#include "platform/process.h"
+#include "shell/context_menu.h"
+
+namespace zantrel {
+
+namespace {
+
+enum class ValueOption {
+  ImageTag,
+  Format,
+  TimeShift,
+  CurrentDirectory,
+  CopyMedia,
+  DateFormat,
+  DateType,
+  SetTime,
+  DeleteCharsStart,
+  DeleteCharsEnd,
+  DeleteCharsPos,
+  MaxLength,
+  MaxSize,
+  MinSize,
+  DeleteString,
+  Install,
+  Prefix,
+  Suffix,
+  DeleteCharsNum,
+};
+
+enum class BareOption {
+  Help,
+  Install,
+  Uninstall,
+  Show,
+  FolderDateFromFiles,
+  Html,
+  Simple,
+  LowerCase,
+  EightOnly,
+  LowerExt,
+  UpperCase,
+  UpperExt,
+  Magic,
+  NameCase,
+  Test,
+  Downloads,
+  DeleteExistingDestination,
+  DeleteExistingSource,
+  Folders,
+  DirsAndFiles,
+  Recursive,
+  Copy,
+  CopyMedia,
+  PathPrefix,
+  WriteLog,
+  PathPrefix1,
+  SuffixSize,
+  DatePrefix,
+  DateSuffix,
+  DateExif,
+  Verbose,
+  Images,
+  Movies,
+  Nice,
+};
+
+template <typename Option>
+struct OptionRow {
+  std::initializer_list<std::string_view> aliases;
+  Option option;
+};
+
+// Tested top to bottom; the first row with a matching alias applies.
+const OptionRow<ValueOption> ValueOptions[] = {
+    {{"/it", "-it", "--image-tag"}, ValueOption::ImageTag},
+    {{"/f", "-f", "--format"}, ValueOption::Format},
+    {{"/ts", "-ts", "--time-shift"}, ValueOption::TimeShift},
+    {{"/cd", "-cd", "--current-directory"}, ValueOption::CurrentDirectory},
+    {{"/cm", "-cm", "--copy-media"}, ValueOption::CopyMedia},
+    {{"/df", "-df", "--date-format"}, ValueOption::DateFormat},
+    {{"/dt", "-dt", "--date-type"}, ValueOption::DateType},
+    {{"/st", "-st", "/sd", "-sd", "--set-time", "--set-date"}, ValueOption::SetTime},
+    {{"/dcs", "-dcs", "--delete-chars-start"}, ValueOption::DeleteCharsStart},
+    {{"/dce", "-dce", "--delete-chars-end"}, ValueOption::DeleteCharsEnd},
+    {{"/dcp", "-dcp", "--delete-chars-pos"}, ValueOption::DeleteCharsPos},
+    {{"/max", "-max", "--max", "--max-length"}, ValueOption::MaxLength},
+    {{"/maxsize", "-maxsize", "--maxsize"}, ValueOption::MaxSize},
+    {{"/minsize", "-minsize", "--minsize"}, ValueOption::MinSize},
+    {{"/dst", "-dst", "--delete-string"}, ValueOption::DeleteString},
+    {{"/install", "-install", "--install", "/shell", "-shell", "--shell"}, ValueOption::Install},
+    {{"/pre", "-pre", "--prefix"}, ValueOption::Prefix},
+    {{"/suf", "-suf", "--suffix"}, ValueOption::Suffix},
+    {{"/dcn", "-dcn", "--delete-chars-num"}, ValueOption::DeleteCharsNum},
+};
+
+const OptionRow<BareOption> BareOptions[] = {
+    {{"?", "/?", "-?", "--help"}, BareOption::Help},
+    {{"/install", "-install", "--install", "/shell", "-shell", "--shell"}, BareOption::Install},
+    {{"/uninstall", "-uninstall", "--uninstall", "/unshell", "-unshell", "--unshell"}, BareOption::Uninstall},
+    {{"/show", "-show", "--show"}, BareOption::Show},
+    {{"/fdff", "-fdff", "--folderdatefromfiles"}, BareOption::FolderDateFromFiles},
+    {{"/h", "-h", "--html"}, BareOption::Html},
+    {{"/s", "-s", "--simple"}, BareOption::Simple},
+    {{"/l", "-l", "--lowercase"}, BareOption::LowerCase},
+    {{"/8", "-8", "--8"}, BareOption::EightOnly},
+    {{"/le", "-le"}, BareOption::LowerExt},
+    {{"/u", "-u", "--uppercase"}, BareOption::UpperCase},
+    {{"/ue", "-ue"}, BareOption::UpperExt},
+    {{"-magic", "-magick", "--magic", "--magick"}, BareOption::Magic},
+    {{"/n", "-n", "--namecase"}, BareOption::NameCase},
+    {{"/t", "-t", "--test"}, BareOption::Test},
+    {{"/d", "-d", "--downloads"}, BareOption::Downloads},
+    {{"/ded", "-ded", "--delete-existing-destination"}, BareOption::DeleteExistingDestination},
+    {{"/des", "-des", "--delete-existing-source"}, BareOption::DeleteExistingSource},
+    {{"/dir", "-dir", "/dirs", "-dirs", "--folders"}, BareOption::Folders},
+    {{"/daf", "-daf", "--dirsandfiles"}, BareOption::DirsAndFiles},
+    {{"/sub", "-sub", "/subs", "-subs", "--subdirs", "--subfolders", "--recursive"}, BareOption::Recursive},
+    {{"/copy", "-copy", "--copy"}, BareOption::Copy},
+    {{"/cm", "-cm", "--copy-media"}, BareOption::CopyMedia},
+    {{"/pfn", "-pfn", "--pathprefix"}, BareOption::PathPrefix},
+    {{"/log", "-log", "--logfile"}, BareOption::WriteLog},
+    {{"/pfn1", "-pfn1", "--pathprefix1"}, BareOption::PathPrefix1},
+    {{"/ss", "-ss", "--suffix-size"}, BareOption::SuffixSize},
+    {{"/dp", "-dp", "--date-prefix"}, BareOption::DatePrefix},
+    {{"/ds", "-ds", "--date-suffix"}, BareOption::DateSuffix},
+    {{"/de", "-de", "--date-exif"}, BareOption::DateExif},
+    {{"/verbose", "-verbose", "--verbose"}, BareOption::Verbose},
+    {{"/i", "-i", "--images"}, BareOption::Images},
+    {{"/m", "-m", "--movies"}, BareOption::Movies},
+    {{"/nice", "-nice", "--nice"}, BareOption::Nice},
+};
+
+template <typename Option, size_t N>
+const Option* findOption(const OptionRow<Option> (&table)[N], std::string_view name) {
+  for (const auto& row : table) {
+    for (std::string_view alias : row.aliases) {
+      if (equalsIgnoreAsciiCase(alias, name)) return &row.option;
+    }
+  }
+  return nullptr;
+}
+
+// A value that is no decimal integer of the signed 32-bit range leaves the
+// field as it was.
+template <typename Field>
+void setInteger(Field& field, std::string_view text) {
+  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec == std::errc() && ptr == end && !text.empty()) field = value;
+}
+
+std::string withTrailingSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+void applyValueOption(ValueOption option, const std::string& value) {
+  TRunSettings& s = RunSettings;
+  switch (option) {
+    case ValueOption::ImageTag:
+      s.ImageTag = trimControls(value);
+      break;
+    case ValueOption::Format:
+      break;
+    case ValueOption::TimeShift:
+      s.TimeShift = parseTimeShift(value);
+      break;
+    case ValueOption::CurrentDirectory:
+      if (!platform::setCurrentDirectory(value)) failAndExit("Error - Path not found:" + value, 1);
+      break;
+    case ValueOption::CopyMedia:
+      s.MediaRoot = withTrailingSlash(value);
+      s.CopyMedia = true;
+      break;
+    case ValueOption::DateFormat:
+      s.DateFormat = value;
+      break;
+    case ValueOption::DateType:
+      s.DateType = value.empty() ? std::string() : std::string(1, asciiUpper(value[0]));
+      if (s.DateType == "E") s.ReadExif = true;
+      break;
+    case ValueOption::SetTime:
+      s.SetTime = value;
+      break;
+    case ValueOption::DeleteCharsStart:
+      setInteger(s.DeleteCharsStart, value);
+      break;
+    case ValueOption::DeleteCharsEnd:
+      setInteger(s.DeleteCharsEnd, value);
+      break;
+    case ValueOption::DeleteCharsPos:
+      setInteger(s.DeleteCharsPos, value);
+      break;
+    case ValueOption::MaxLength:
+      setInteger(s.MaxLength, value);
+      break;
+    case ValueOption::MaxSize:
+      setInteger(s.MaxSize, value);
+      break;
+    case ValueOption::MinSize:
+      setInteger(s.MinSize, value);
+      break;
+    case ValueOption::DeleteString:
+      s.Replacements.push_back(value + "=.");
+      break;
+    case ValueOption::Install:
+      installContextMenu(value);
+      showContextMenu();
+      break;
+    case ValueOption::Prefix:
+      s.Prefix = value;
+      break;
+    case ValueOption::Suffix:
+      s.Suffix = value;
+      break;
+    case ValueOption::DeleteCharsNum:
+      setInteger(s.DeleteCharsNum, value);
+      break;
+  }
+}
+
+void applyBareOption(BareOption option, const std::string& arg) {
+  TRunSettings& s = RunSettings;
+  switch (option) {
+    case BareOption::Help:
+      if (equalsIgnoreAsciiCase(arg, "--help")) s.Verbose = true;
+      printUsage();
+      endProcess(0);
+    case BareOption::Install:
+      installContextMenu(DefaultMenuOptions);
+      showContextMenu();
+      endProcess(0);
+    case BareOption::Uninstall:
+      uninstallContextMenu();
+      endProcess(0);
+    case BareOption::Show:
+      showContextMenu();
+      endProcess(0);
+    case BareOption::FolderDateFromFiles:
+      s.FolderDateFromFiles = true;
+      s.Folders = true;
+      break;
+    case BareOption::Html: s.Html = true; break;
+    case BareOption::Simple: s.Simple = true; break;
+    case BareOption::LowerCase: s.LowerCase = true; break;
+    case BareOption::EightOnly: s.EightOnly = true; break;
+    case BareOption::LowerExt: s.LowerExt = true; break;
+    case BareOption::UpperCase: s.UpperCase = true; break;
+    case BareOption::UpperExt: s.UpperExt = true; break;
+    case BareOption::Magic: s.Magic = true; break;
+    case BareOption::NameCase: s.NameCase = true; break;
+    case BareOption::Test: s.Test = true; break;
+    case BareOption::Downloads: s.Downloads = true; break;
+    case BareOption::DeleteExistingDestination: s.DeleteExistingDestination = true; break;
+    case BareOption::DeleteExistingSource: s.DeleteExistingSource = true; break;
+    case BareOption::Folders: s.Folders = true; break;
+    case BareOption::DirsAndFiles: s.DirsAndFiles = true; break;
+    case BareOption::Recursive: s.Recursive = true; break;
+    case BareOption::Copy: s.Copy = true; break;
+    case BareOption::CopyMedia:
+      s.MediaRoot = withTrailingSlash(platform::homeDirectory()) + "Media/";
+      s.CopyMedia = true;
+      break;
+    case BareOption::PathPrefix: s.PathPrefix = true; break;
+    case BareOption::WriteLog: s.WriteLog = true; break;
+    case BareOption::PathPrefix1: s.PathPrefix1 = true; break;
+    case BareOption::SuffixSize: s.SuffixSize = true; break;
+    case BareOption::DatePrefix: s.DatePrefix = true; break;
+    case BareOption::DateSuffix: s.DateSuffix = true; break;
+    case BareOption::DateExif:
+      s.DateExif = true;
+      s.ReadExif = true;
+      break;
+    case BareOption::Verbose: s.Verbose = true; break;
+    case BareOption::Images:
+      s.DatePrefix = true;
+      s.DateType = "E";
+      s.ReadExif = true;
+      s.DateExif = true;
+      s.Simple = true;
+      s.LowerExt = true;
+      break;
+    case BareOption::Movies:
+      s.DatePrefix = true;
+      s.Simple = true;
+      s.TimeShift = 1.0 / 24.0;
+      s.LowerExt = true;
+      break;
+    case BareOption::Nice: s.Nice = true; break;
+  }
+}
+
+void takeFileArgument(const std::string& arg, bool& hintGiven) {
+  if (arg == "0") return;
+  if (RunSettings.FileSpec.empty()) {
+    RunSettings.FileSpec = arg;
+    return;
+  }
+  showBanner();
+  // The shell expands unquoted wildcards, so a surplus file argument almost
+  // always means the pattern needed quotes.
+  if (!hintGiven) {
+    platform::writeErrorLine("zantrel: ignoring surplus file argument \"" + arg +
+                             "\"; the shell expanded a wildcard. Quote patterns, e.g. '*.jpg'");
+    hintGiven = true;
+  }
+}
+
+}  // namespace
+
+void parseCommandLine(const std::vector<std::string>& args) {
+  bool hintGiven = false;
+  size_t i = 0;
+  while (i < args.size()) {
+    const std::string& arg = args[i];
+    const size_t eq = arg.find('=');
+    if (eq == std::string::npos) {
+      const BareOption* option = findOption(BareOptions, arg);
+      if (option) applyBareOption(*option, arg);
+      else takeFileArgument(arg, hintGiven);
+      ++i;
+      continue;
+    }
+
+    const std::string name = trimControls(std::string_view(arg).substr(0, eq));
+    std::string value = trimControls(std::string_view(arg).substr(eq + 1, MaxValueLength));
+    size_t last = i;  // the argument taken last
+    if (!value.empty() && value.front() == '"') {
+      // A quoted value may have been split at blanks: join the following
+      // arguments until one ends the quote.
+      auto open = [&] { return value.size() == 1 || args[last].empty() || args[last].back() != '"'; };
+      if (value.size() == 1 || value.back() != '"') {
+        while (last + 1 < args.size() && open()) {
+          ++last;
+          value += ' ';
+          value += args[last];
+        }
+      }
+      const bool closed = value.size() >= 2 && value.back() == '"';
+      // An unterminated quote loses only its opening quote, never text.
+      value = closed ? value.substr(1, value.size() - 2) : value.substr(1);
+    }
+    i = last + 1;
+
+    if (const ValueOption* option = findOption(ValueOptions, name)) {
+      applyValueOption(*option, value);
+    } else {
+      RunSettings.Replacements.push_back(stripQuotes(name) + "=" + stripQuotes(value));
+    }
+  }
+}
+
+}  // namespace zantrel

@@ -1,0 +1,7 @@
+#include "engine/pass.h"
+
+namespace zantrel {
+
+void runPass() {}
+
+}  // namespace zantrel

@@ -1,0 +1,35 @@
+// Read-only access to a file's bytes for the content readers (EXIF,
+// magic bytes, image size). Reads are positioned (pread), so a reader can
+// fetch exactly the blocks it needs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class InputFile {
+ public:
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  // Opens a regular file for reading; false when it cannot be opened or is
+  // no regular file (a folder, a FIFO, a device).
+  bool open(const std::string& path);
+  void close();
+  bool isOpen() const { return fd_ >= 0; }
+  uint64_t size() const { return size_; }
+
+  // Up to count bytes from offset into buffer; the number read, 0 at the
+  // end of the file or on a read error.
+  size_t readAt(uint64_t offset, void* buffer, size_t count) const;
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+#include "platform/process.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/console.h"
+
+namespace platform {
+
+std::vector<std::string> processArguments(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  return args;
+}
+
+std::string currentDirectory() {
+  std::string buf(4096, '\0');
+  while (::getcwd(buf.data(), buf.size()) == nullptr) {
+    if (errno != ERANGE) return {};
+    buf.resize(buf.size() * 2);
+  }
+  buf.resize(std::char_traits<char>::length(buf.c_str()));
+  return buf;
+}
+
+bool setCurrentDirectory(const std::string& path) { return !path.empty() && ::chdir(path.c_str()) == 0; }
+
+zantrel::DateTime localNow() {
+  struct timespec ts {};
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  struct tm local {};
+  ::localtime_r(&ts.tv_sec, &local);
+  return zantrel::encodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                 local.tm_sec, static_cast<int>(ts.tv_nsec / 1000000));
+}
+
+void exitProcess(int code) {
+  flushOutput();
+  std::exit(code);
+}
+
+}  // namespace platform
+
+#include <pwd.h>
+
+namespace platform {
+
+std::string homeDirectory() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  struct passwd pw {};
+  struct passwd* found = nullptr;
+  std::string buf(16384, '\0');
+  if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
+    return found->pw_dir;
+  return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,198 @@
+#include "cli/harness.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+// The zone used by every run: Central European time has daylight saving,
+// so a time stamp read as UTC where local time was meant is one or two
+// hours off.
+constexpr const char* TestZone = "Europe/Berlin";
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "zantrel-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back write permission that a test may have taken away, so that
+  // everything can be removed.
+  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(path_, ec);
+}
+
+fs::path TempDir::write(const std::string& name, const std::string& bytes) const {
+  fs::path p = path_ / name;
+  fs::create_directories(p.parent_path());
+  std::ofstream f(p, std::ios::binary | std::ios::trunc);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return p;
+}
+
+fs::path TempDir::mkdir(const std::string& name) const {
+  fs::path p = path_ / name;
+  fs::create_directories(p);
+  return p;
+}
+
+std::string TempDir::read(const std::string& name) const {
+  std::ifstream f(path_ / name, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+bool TempDir::exists(const std::string& name) const {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path_ / name, ec));
+}
+
+std::vector<std::string> TempDir::list(const std::string& sub) const {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(sub.empty() ? path_ : path_ / sub)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+namespace {
+
+std::string readAll(int fd) {
+  std::string out;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  return out;
+}
+
+}  // namespace
+
+RunResult runZantrel(const std::vector<std::string>& args, const fs::path& cwd, const EnvList& env) {
+  std::map<std::string, std::string> vars;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    size_t eq = entry.find('=');
+    if (eq != std::string::npos) vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+  }
+  vars["TZ"] = TestZone;
+  vars["HOME"] = (cwd / ".home").string();
+  vars["XDG_DATA_HOME"] = (cwd / ".home" / ".local" / "share").string();
+  vars.erase("LC_ALL");
+  for (const auto& [k, v] : env) vars[k] = v;
+  std::vector<std::string> envStrings;
+  for (const auto& [k, v] : vars) envStrings.push_back(k + "=" + v);
+
+  std::vector<char*> argv;
+  std::string program = ZANTREL_BINARY;
+  argv.push_back(program.data());
+  std::vector<std::string> argCopy = args;
+  for (auto& a : argCopy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (auto& s : envStrings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+
+  // Output goes to temporary files, so a large output cannot block the
+  // child while the parent waits.
+  char outName[] = "/tmp/zantrel-out-XXXXXX";
+  char errName[] = "/tmp/zantrel-err-XXXXXX";
+  int outFd = ::mkstemp(outName);
+  int errFd = ::mkstemp(errName);
+  ::unlink(outName);
+  ::unlink(errName);
+
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(outFd, 1);
+    ::dup2(errFd, 2);
+    int nullFd = ::open("/dev/null", O_RDONLY);
+    ::dup2(nullFd, 0);
+    if (::chdir(cwd.c_str()) != 0) ::_exit(126);
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  RunResult r;
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  ::lseek(outFd, 0, SEEK_SET);
+  ::lseek(errFd, 0, SEEK_SET);
+  r.out = readAll(outFd);
+  r.err = readAll(errFd);
+  ::close(outFd);
+  ::close(errFd);
+  return r;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t nl = text.find('\n', start);
+    if (nl == std::string::npos) {
+      out.push_back(text.substr(start));
+      break;
+    }
+    out.push_back(text.substr(start, nl - start));
+    start = nl + 1;
+  }
+  return out;
+}
+
+void setLocalMtime(const fs::path& file, int year, int month, int day, int hour, int minute, int second) {
+  // The test process itself runs in the same zone as the program under test.
+  ::setenv("TZ", TestZone, 1);
+  ::tzset();
+  struct tm t {};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  t.tm_isdst = -1;
+  time_t when = ::mktime(&t);
+  struct timespec times[2];
+  times[0].tv_sec = when;
+  times[0].tv_nsec = 0;
+  times[1] = times[0];
+  if (::utimensat(AT_FDCWD, file.c_str(), times, 0) != 0) throw std::runtime_error("utimensat failed");
+}
+
+}  // namespace testing_support
+
+namespace {
+
+// Every test process runs in the same zone as the program under test.
+struct TestZoneSetter {
+  TestZoneSetter() {
+    ::setenv("TZ", testing_support::TestZone, 1);
+    ::tzset();
+  }
+} const testZoneSetter;
+
+}  // namespace

@@ -1,0 +1,58 @@
+// Runs the built zantrel binary in a temporary folder and captures what it
+// prints. Whole-program tests create their files in a TempDir, run the
+// program there and look at the output, the names on disk and the log.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+using EnvList = std::vector<std::pair<std::string, std::string>>;
+
+// A fresh folder below the system temp folder, removed with everything in
+// it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+  // Writes a file (creating folders on the way) and returns its path.
+  std::filesystem::path write(const std::string& name, const std::string& bytes = "x") const;
+  std::filesystem::path mkdir(const std::string& name) const;
+  std::string read(const std::string& name) const;
+  bool exists(const std::string& name) const;
+  // Names directly in the folder (or in a subfolder), sorted.
+  std::vector<std::string> list(const std::string& sub = "") const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs zantrel with args in folder cwd. The environment is the test's own
+// with TZ set to a zone with daylight saving (so that local/UTC mix-ups
+// show), HOME and XDG_DATA_HOME pointed into cwd, plus the given entries.
+RunResult runZantrel(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                     const EnvList& env = {});
+
+// Splits captured output into lines (without line ends).
+std::vector<std::string> lines(const std::string& text);
+
+// Sets a file's modification time from local calendar fields.
+void setLocalMtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,
+                   int second);
+
+}  // namespace testing_support
