@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/input_file.h"
+#include "platform/write_all.h"
 
 namespace platform {
 
@@ -20,21 +21,21 @@ bool isFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+}  // namespace
+
+bool writeAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = EIO;
       return false;
     }
-    done += static_cast<size_t>(n);
+    data += n;
+    size -= static_cast<size_t>(n);
   }
   return true;
 }
-
-}  // namespace
 
 bool createFolders(const std::string& path, std::string& error) {
   if (path.empty()) {
@@ -74,7 +75,7 @@ bool replaceFile(const std::string& path, std::string_view bytes, bool executabl
   const mode_t umask = ::umask(0);
   ::umask(umask);
   const mode_t mode = (executable ? 0755 : 0644) & ~umask;
-  bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+  bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
   int code = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
