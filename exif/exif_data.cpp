@@ -85,8 +85,9 @@ void TimgData::reset() {
   BigEndian = false;
 }
 
-void TimgData::readFileFacts(const std::string& name) {
-  const platform::FileStatus st = platform::fileStatus(name);
+void TimgData::readFileFacts(const std::string& name) { recordFileFacts(name, platform::fileStatus(name)); }
+
+void TimgData::recordFileFacts(const std::string& name, const platform::FileStatus& st) {
   if (!st.exists) return;
   FileName = name;
   FileDate = st.localWriteTime;
@@ -100,7 +101,7 @@ bool TimgData::scanFile(const std::string& name) {
   // date is wanted.
   const platform::FileStatus st = platform::fileStatus(name);
   if (!st.exists || st.isFolder) return false;
-  readFileFacts(name);
+  recordFileFacts(name, st);
   Status = "Not an EXIF file";
   const std::string ext = lowerExtension(name);
   const bool jpeg = ext == ".jpg" || ext == ".jpeg" || ext == ".jpe";

@@ -12,6 +12,10 @@
 #include "exif/end_ind.h"
 #include "lib/datetime.h"
 
+namespace platform {
+struct FileStatus;
+}
+
 namespace zantrel {
 
 class TImageInfo;
@@ -68,6 +72,7 @@ class TimgData : public tEndInd {
   bool foundAnyBlock() const { return ExifBlock || CommentBlock || IptcBlock; }
 
  private:
+  void recordFileFacts(const std::string& name, const platform::FileStatus& status);
   bool scanSource(const ByteSource& source, bool asTiff);
 };
 

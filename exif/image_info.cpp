@@ -54,7 +54,10 @@ int roundToInt(double value) {
 }
 
 TImageInfo::TImageInfo(TimgData* parent, int buildCode)
-    : Parent(parent), BuildCode(buildCode), IsTiff(parent ? parent->IsTiff : false) {}
+    : Parent(parent), BuildCode(buildCode), IsTiff(parent ? parent->IsTiff : false) {
+  static const bool titled = (makeTitles(), true);
+  (void)titled;
+}
 
 TImageInfo::~TImageInfo() = default;
 

@@ -121,6 +121,9 @@ class TImageInfo : public tEndInd {
                   int kind);
   // Adds the 35 mm focal length when the file does not state it.
   void deriveFocalLength35();
+  // Gives the table rows their titles; once per process, at the first
+  // reader's creation.
+  static void makeTitles();
 
  private:
   bool wasVisited(int64_t start, int64_t base) const;

@@ -21,4 +21,6 @@ void TImageInfo::storeEntry(uint16_t /*tag*/, const std::string& /*text*/, std::
 
 void TImageInfo::deriveFocalLength35() {}
 
+void TImageInfo::makeTitles() {}
+
 }  // namespace zantrel
