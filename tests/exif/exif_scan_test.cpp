@@ -197,6 +197,20 @@ TEST(ExifScan, StopsAfterTwentySegments) {
   EXPECT_LE(source.reads, 2);  // blocks, not bytes
 }
 
+TEST(ExifScan, ThousandsOfDroppedApp1SegmentsAreReadInBlocks) {
+  JpegBuilder jpeg;
+  jpeg.app1Exif(datedTiff());
+  for (int i = 0; i < 3000; ++i) jpeg.app1Xmp();
+  jpeg.comment("after");
+  const std::string bytes = jpeg.build();
+  TimgData data(BuildEverything);
+  CountingSource source(bytes);
+  EXPECT_TRUE(data.scanJpeg(source));
+  EXPECT_EQ(data.SegmentCount, 3);  // APP1, COM, SOS
+  EXPECT_EQ(data.CommentBlock, &data.Segments[2]);
+  EXPECT_LE(source.reads, static_cast<int>(bytes.size() / (64 * 1024)) + 2);
+}
+
 TEST(ExifScan, StartOfScanAndEndOfImageEndTheWalk) {
   TimgData data(BuildEverything);
   std::string bytes = JpegBuilder().dqt().build() + JpegBuilder().comment().build().substr(2);

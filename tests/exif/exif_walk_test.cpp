@@ -186,6 +186,18 @@ TEST(ExifWalk, LongChainsOfDirectoriesEnd) {
   EXPECT_EQ(data->TagReader->MakeText, "");
 }
 
+TEST(ExifWalk, ManySubDirectoriesEnd) {
+  TiffBuilder t;
+  const int ifd0 = t.addDirectory();
+  t.ascii(ifd0, TagDateTime, "2009:01:01 00:00:00");
+  for (int i = 0; i < 400; ++i) {
+    const int sub = t.addDirectory();
+    t.pointer(ifd0, TagSubIfds, sub);
+    t.pointer(sub, TagExifOffset, ifd0);
+  }
+  EXPECT_DOUBLE_EQ(dateOf(*walk(t.build(), true)), encodeDateTime(2009, 1, 1));
+}
+
 TEST(ExifWalk, OversizedDirectoriesAreRejected) {
   // 5000 entries cannot fit in a JPEG segment of a few hundred bytes.
   TiffBuilder t;
