@@ -187,10 +187,12 @@ bool clearReadOnly(const std::string& path) {
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;
-  if (sameObject(from, to)) return true;
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
+  const int error = errno;
+  if (error == EEXIST) return sameObject(from, to);
+  if (error != EINVAL && error != ENOSYS) return false;
   // The file system does not know the no-replace flag.
+  if (sameObject(from, to)) return true;
   struct stat st {};
   if (!statNoFollow(from, st)) return false;
   if (!S_ISDIR(st.st_mode)) {
