@@ -11,6 +11,7 @@
 #include "lib/files.h"
 #include "lib/strings.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/filesystem.h"
 
 namespace zantrel {
@@ -60,7 +61,8 @@ void commitFolder(const TPassItem& item) {
 }
 
 bool deleteOrReport(const std::string& path) {
-  if (platform::deleteFile(path)) return true;
+  std::string error;
+  if (platform::removeFile(path, error) != platform::Removal::Failed) return true;
   platform::writeLine("ERROR! Failed to delete: " + path);
   return false;
 }

@@ -64,6 +64,8 @@ bool passesSizeFilter(const std::string& name) {
   return true;
 }
 
+bool reachable(const std::string& path) { return platform::objectKind(path) != platform::ObjectKind::Missing; }
+
 // Selection of entry i; false when the item is skipped.
 bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   const TRunSettings& s = RunSettings;
@@ -73,10 +75,10 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   if (!passesSizeFilter(item.ListedName)) return false;
 
   item.AccessPath = item.ListedName;
-  if (!platform::pathExists(item.AccessPath)) {
+  if (!reachable(item.AccessPath)) {
     if (item.ShortName.empty()) return false;
     item.AccessPath = item.ShortName;
-    if (!platform::pathExists(item.AccessPath)) {
+    if (!reachable(item.AccessPath)) {
       platform::writeLine("Error: Can not find file (char-set?) (" + item.ListedName + " / " + item.AccessPath + ")");
       return false;
     }

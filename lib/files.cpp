@@ -6,6 +6,7 @@
 
 #include "lib/paths.h"
 #include "lib/wildcard.h"
+#include "platform/files.h"
 
 namespace zantrel {
 
@@ -90,27 +91,10 @@ bool setFolderTimes(const std::string& path, DateTime creation, DateTime access,
 bool folderExists(const std::string& path) { return platform::objectKind(path) == platform::ObjectKind::Folder; }
 
 bool forceFolders(const std::string& path) {
-  if (path.empty()) return false;
-  std::string folder = path;
-  if (folder.back() == '/') folder.pop_back();
-  // Only the root folder is left ("/"), which always exists.
-  if (folder.empty() || folderExists(folder)) return true;
-  const std::string parent = folderPart(folder);
-  if (!parent.empty() && !forceFolders(parent)) return false;
-  return platform::createFolder(folder) || folderExists(folder);
+  std::string error;
+  return !path.empty() && platform::createFolders(path, error);
 }
 
 bool fileExists(const std::string& path) { return fileAge(path) != -1.0; }
-
-const TProgramLocation& programLocation() {
-  static const TProgramLocation location = [] {
-    TProgramLocation l;
-    l.ProgramFile = platform::programFilePath();
-    l.ProgramDir = folderPart(l.ProgramFile);
-    l.ProgramBaseName = baseName(l.ProgramFile);
-    return l;
-  }();
-  return location;
-}
 
 }  // namespace zantrel

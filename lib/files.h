@@ -58,13 +58,4 @@ using platform::fileAge;
 // A regular file whose last-write year lies within 1980..2107.
 bool fileExists(const std::string& path);
 
-struct TProgramLocation {
-  std::string ProgramFile;      // full path of the running program file
-  std::string ProgramDir;       // its folder, with a trailing "/"
-  std::string ProgramBaseName;  // its name without extension
-};
-
-// Read once, on first use.
-const TProgramLocation& programLocation();
-
 }  // namespace zantrel

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/localtime.h"
+#include "platform/write_all.h"
 
 namespace platform {
 
@@ -109,11 +110,6 @@ ObjectKind objectKind(const std::string& path) {
   return ObjectKind::Other;
 }
 
-bool pathExists(const std::string& path) {
-  struct stat st {};
-  return statFollow(path, st);
-}
-
 int64_t objectSize(const std::string& path) {
   struct stat st {};
   if (!statFollow(path, st)) return -1;
@@ -171,8 +167,6 @@ bool sameObject(const std::string& a, const std::string& b) {
   return statNoFollow(a, sa) && statNoFollow(b, sb) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool createFolder(const std::string& path) { return !path.empty() && ::mkdir(path.c_str(), 0777) == 0; }
-
 bool isReadOnly(const std::string& path) {
   struct stat st {};
   return statFollow(path, st) && !(st.st_mode & S_IWUSR);
@@ -203,42 +197,13 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
   return checkThenRename(from, to);
 }
 
-bool deleteFile(const std::string& path) {
-  struct stat st {};
-  if (!statNoFollow(path, st) || S_ISDIR(st.st_mode)) return false;
-  return ::unlink(path.c_str()) == 0;
-}
-
 bool appendToFile(const std::string& path, std::string_view bytes) {
   if (path.empty()) return false;
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  bool ok = true;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  bool ok = writeAll(fd, bytes.data(), bytes.size());
   if (::close(fd) != 0) ok = false;
   return ok;
-}
-
-std::string programFilePath() {
-  std::string buf(256, '\0');
-  for (;;) {
-    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n < 0) return {};
-    if (static_cast<size_t>(n) < buf.size()) {
-      buf.resize(static_cast<size_t>(n));
-      return buf;
-    }
-    buf.resize(buf.size() * 2);
-  }
 }
 
 }  // namespace platform

@@ -41,11 +41,9 @@ ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entri
 
 enum class ObjectKind { Missing, File, Folder, Other };
 
-// What the path reaches, following symbolic links.
+// What the path reaches, following symbolic links; Missing also for a
+// dangling link.
 ObjectKind objectKind(const std::string& path);
-
-// True when the path reaches an existing object (following links).
-bool pathExists(const std::string& path);
 
 // Size in bytes of the object the path reaches; a folder counts as 0, and
 // -1 means that nothing can be reached.
@@ -73,8 +71,6 @@ bool sameObject(const std::string& a, const std::string& b);
 
 // ---- Changes ---------------------------------------------------------------
 
-bool createFolder(const std::string& path);
-
 // Read-only means: without the owner's write permission.
 bool isReadOnly(const std::string& path);
 // Adds the owner's write permission, keeping every other mode bit.
@@ -84,17 +80,8 @@ bool clearReadOnly(const std::string& path);
 // object's own name (same device and inode) succeeds without touching it.
 bool renameNoReplace(const std::string& from, const std::string& to);
 
-// Deletes a file (never a folder).
-bool deleteFile(const std::string& path);
-
 // Appends bytes to a file, creating it when missing; opened and closed in
 // this one call. False when any part fails.
 bool appendToFile(const std::string& path, std::string_view bytes);
-
-// ---- The program -----------------------------------------------------------
-
-// Full path of the running program file (resolved /proc/self/exe); empty
-// when it cannot be read.
-std::string programFilePath();
 
 }  // namespace platform

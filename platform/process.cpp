@@ -57,4 +57,27 @@ std::string homeDirectory() {
   return {};
 }
 
+std::string userDataDirectory() {
+  // A relative path is invalid there and is ignored, as the XDG rules say.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && *data == '/') return data;
+  std::string home = homeDirectory();
+  if (home.empty()) return {};
+  if (home.back() != '/') home += '/';
+  return home + ".local/share";
+}
+
+std::string programFile() {
+  std::string buf(4096, '\0');
+  for (;;) {
+    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < buf.size()) {
+      buf.resize(static_cast<size_t>(n));
+      return buf;
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
 }  // namespace platform
