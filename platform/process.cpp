@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "platform/console.h"
+#include "platform/localtime.h"
 
 namespace platform {
 
@@ -31,10 +32,7 @@ bool setCurrentDirectory(const std::string& path) { return !path.empty() && ::ch
 zantrel::DateTime localNow() {
   struct timespec ts {};
   ::clock_gettime(CLOCK_REALTIME, &ts);
-  struct tm local {};
-  ::localtime_r(&ts.tv_sec, &local);
-  return zantrel::encodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                                 local.tm_sec, static_cast<int>(ts.tv_nsec / 1000000));
+  return localDateTimeOf(UnixTime{ts.tv_sec, ts.tv_nsec});
 }
 
 void exitProcess(int code) {
