@@ -5,7 +5,8 @@
 #include "exif/image_info.h"
 #include "exif/iptc.h"
 #include "lib/strings.h"
-#include "platform/file_status.h"
+#include "lib/paths.h"
+#include "platform/filesystem.h"
 #include "platform/input_file.h"
 
 namespace zantrel {
@@ -59,14 +60,6 @@ class BlockReader {
   size_t pos_ = 0;
 };
 
-// The extension of the name part, dot included, in lower case.
-std::string lowerExtension(const std::string& name) {
-  const size_t slash = name.rfind('/');
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return asciiLowerText(std::string_view(name).substr(dot));
-}
-
 }  // namespace
 
 TimgData::TimgData(int buildCode) : BuildCode(buildCode) { reset(); }
@@ -103,7 +96,7 @@ bool TimgData::scanFile(const std::string& name) {
   if (!st.exists || st.isFolder) return false;
   recordFileFacts(name, st);
   Status = "Not an EXIF file";
-  const std::string ext = lowerExtension(name);
+  const std::string ext = asciiLowerText(fileExtension(name));
   const bool jpeg = ext == ".jpg" || ext == ".jpeg" || ext == ".jpe";
   const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef";
   if (!jpeg && !tiff) return false;
