@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
       {"pdf", "%PDF-1.4\n"},
       {"riff-wave", "RIFF" + le32(36) + "WAVEfmt "},
       {"zip-office", hex("50 4B 03 04 14 00 06 00") + zeros(22)},
+      {"gif-at-probe-end", placeAt(std::string(9000, 'x'), 8258, "GIF89a")},
+      {"riff-form-at-probe-end", placeAt(std::string(8300, 'x'), 8250, "RIFF" + le32(0) + "WEBP")},
       {"picture-dib", placeAt(hex("FF FF FF FF") + "Picture" + hex("00 00 01 05 00 00 03 00 00 00 04 00 00 00") + "DIB",
                               41, hex("28 00 00 00"))},
   };
