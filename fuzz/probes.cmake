@@ -7,6 +7,7 @@ add_executable(probes_fuzz
   ${ZANTREL_ROOT}/probes/img_size.cpp
   ${ZANTREL_ROOT}/lib/byte_reader.cpp
   ${ZANTREL_ROOT}/lib/strings.cpp
+  ${ZANTREL_ROOT}/lib/paths.cpp
   ${ZANTREL_ROOT}/platform/input_file.cpp)
 target_include_directories(probes_fuzz PRIVATE ${ZANTREL_ROOT})
 target_compile_features(probes_fuzz PRIVATE cxx_std_20)

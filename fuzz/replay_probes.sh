@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 out=fuzz/out
 mkdir -p "$out"
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I. \
-  fuzz/probes_fuzz.cpp probes/magic.cpp probes/img_size.cpp lib/byte_reader.cpp lib/strings.cpp \
+  fuzz/probes_fuzz.cpp probes/magic.cpp probes/img_size.cpp lib/byte_reader.cpp lib/strings.cpp lib/paths.cpp \
   platform/input_file.cpp -o "$out/probes_fuzz"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

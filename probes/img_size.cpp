@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "lib/byte_reader.h"
+#include "lib/paths.h"
 #include "lib/strings.h"
 
 namespace zantrel {
@@ -23,15 +24,6 @@ const ExtensionGroup ExtensionGroups[] = {
     {";.tif;.tiff;", ImageFormat::Tiff},
     {";.bmp;.dib;", ImageFormat::Bmp},
 };
-
-// The extension of the name part of path, dot included; empty without a dot.
-std::string extensionOf(const std::string& path) {
-  size_t nameStart = path.rfind('/');
-  nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
-  size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) return {};
-  return path.substr(dot);
-}
 
 // The group whose text holds key; nullptr for an extension no reader knows.
 const ExtensionGroup* groupFor(const std::string& key) {
@@ -68,7 +60,7 @@ bool skipGifExtension(BlockReader& reader) {
 }  // namespace
 
 TImgSize::TImgSize(const std::string& path)
-    : FileName(path), Ext(asciiLowerText(extensionOf(path))), ExtKey(";" + Ext + ";") {
+    : FileName(path), Ext(asciiLowerText(fileExtension(path))), ExtKey(";" + Ext + ";") {
   if (FileName.empty() || groupFor(ExtKey) == nullptr) return;
   // A file that exists but cannot be opened simply has no size here.
   FileBytes file;
@@ -77,7 +69,7 @@ TImgSize::TImgSize(const std::string& path)
 }
 
 TImgSize::TImgSize(const std::string& name, std::span<const uint8_t> bytes)
-    : FileName(name), Ext(asciiLowerText(extensionOf(name))), ExtKey(";" + Ext + ";") {
+    : FileName(name), Ext(asciiLowerText(fileExtension(name))), ExtKey(";" + Ext + ";") {
   MemoryBytes memory(bytes);
   readFrom(memory);
 }
