@@ -6,6 +6,7 @@
 // memory (MemoryBytes).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -37,8 +38,11 @@ class FileBytes : public ByteSource {
  public:
   // False when the path is no regular file that can be opened for reading.
   bool open(const std::string& path) { return file_.open(path); }
+  // Asks no more than the file holds, so that a block read at the end of
+  // the file takes one system call.
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override {
-    return file_.readAt(offset, buffer, count);
+    if (offset >= file_.size()) return 0;
+    return file_.readAt(offset, buffer, static_cast<size_t>(std::min<uint64_t>(count, file_.size() - offset)));
   }
 
  private:

@@ -176,7 +176,7 @@ std::string detectExtension(const std::string& path) {
   platform::InputFile file;
   if (!file.open(path)) return {};
   std::array<uint8_t, ProbeReadSize> head;
-  size_t n = file.readAt(0, head.data(), head.size());
+  size_t n = file.readAt(0, head.data(), static_cast<size_t>(std::min<uint64_t>(head.size(), file.size())));
   file.close();
   return extensionFromContent(Bytes(head.data(), n));
 }
