@@ -4,7 +4,9 @@
 #include <array>
 
 #include "app/settings.h"
+#include "engine/steps.h"
 #include "lib/case_map.h"
+#include "lib/paths.h"
 #include "lib/simple_name.h"
 #include "lib/strings.h"
 #include "lib/utf8.h"
@@ -24,22 +26,11 @@ constexpr int64_t DownloadTailChars = 16;
 constexpr int32_t ShortestLimit = 16;
 constexpr int64_t ShortestBase = 12;
 constexpr int32_t WordSlack = 8;
-constexpr int32_t SimpleNameLength = 80;
 constexpr size_t LongestExtension = 6;
 
-struct NameParts {
-  std::string_view folder;  // up to and including the last "/"
-  std::string_view base;
-  std::string_view ext;  // from the last "." of the name part, dot included
-};
-
-NameParts splitName(std::string_view name) {
-  const size_t slash = name.rfind('/');
-  const size_t folderEnd = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::string_view part = name.substr(folderEnd);
-  const size_t dot = part.rfind('.');
-  if (dot == std::string_view::npos) return {name.substr(0, folderEnd), part, {}};
-  return {name.substr(0, folderEnd), part.substr(0, dot), part.substr(dot)};
+// name up to its extension, folder part included.
+std::string_view withoutExtension(std::string_view name, std::string_view ext) {
+  return name.substr(0, name.size() - ext.size());
 }
 
 bool isAscii(std::string_view text) {
@@ -126,44 +117,40 @@ std::string tagCameraName(std::string name, std::string_view tag) {
   const std::string marker = std::string(tag) + "_";
   for (std::string_view cameraTag : CameraTags) name = fastReplace(cameraTag, marker, std::move(name));
   if (fastPos(marker, name, false, 1) == 0) {
-    const NameParts parts = splitName(name);
-    return concat(name.substr(0, name.size() - parts.ext.size()), "_" + std::string(tag), parts.ext);
+    const std::string ext = fileExtension(name);
+    return concat(withoutExtension(name, ext), "_" + std::string(tag), ext);
   }
   return name;
 }
 
 std::string htmlFileName(std::string_view name) {
-  const NameParts parts = splitName(name);
-  return concat(parts.folder, htmlText(trimControls(parts.base)), asciiExtension(parts.ext, htmlText));
+  return concat(folderPart(name), htmlText(trimControls(baseName(name))), asciiExtension(fileExtension(name), htmlText));
 }
 
 std::string simpleFileName(std::string_view name) {
-  const NameParts parts = splitName(name);
-  if (charCount(parts.ext, textEncoding(name)) > LongestExtension) {
+  const std::string ext = fileExtension(name);
+  if (charCount(ext, textEncoding(name)) > LongestExtension) {
     // Too long for an extension ("report.backup"): the dot is part of the name.
-    const std::string_view whole = name.substr(parts.folder.size());
-    return concat(parts.folder, simpleText(trimControls(whole)), {});
+    return concat(folderPart(name), simpleText(trimControls(namePart(name))), {});
   }
-  return concat(parts.folder, simpleText(trimControls(parts.base)), asciiExtension(parts.ext, simpleText));
+  return concat(folderPart(name), simpleText(trimControls(baseName(name))), asciiExtension(ext, simpleText));
 }
 
 std::string downloadFileName(std::string_view name) {
-  const NameParts parts = splitName(name);
   const Encoding encoding = textEncoding(name);
-  std::string base = trimControls(parts.base);
+  std::string base = trimControls(baseName(name));
   const size_t dash = base.rfind('-');
   if (dash != std::string::npos) {
     const int64_t position = static_cast<int64_t>(charCount(std::string_view(base).substr(0, dash), encoding)) + 1;
     const int64_t length = static_cast<int64_t>(charCount(base, encoding));
     if (position > DownloadTailChars && position > length - DownloadTailChars) base.resize(dash);
   }
-  return concat(parts.folder, base, asciiLowerText(parts.ext));
+  return concat(folderPart(name), base, asciiLowerText(fileExtension(name)));
 }
 
 std::string nameCaseFileName(std::string_view name) {
-  const NameParts parts = splitName(name);
   const Encoding encoding = textEncoding(name);
-  const std::string trimmed = trimControls(parts.base);
+  const std::string trimmed = trimControls(baseName(name));
   std::u32string base = decodeText(trimmed, encoding);
   // Simple case mapping keeps one character for one, so the three texts
   // line up character by character.
@@ -179,17 +166,17 @@ std::string nameCaseFileName(std::string_view name) {
     base[i] = capital ? upper[i] : lower[i];
     capital = base[i] == U' ' || base[i] == U'-' || base[i] == U'.' || base[i] == U'_';
   }
-  return concat(parts.folder, encodeText(base, encoding), asciiLowerText(parts.ext));
+  return concat(folderPart(name), encodeText(base, encoding), asciiLowerText(fileExtension(name)));
 }
 
 std::string lowerExtension(std::string_view name) {
-  const NameParts parts = splitName(name);
-  return concat(name.substr(0, name.size() - parts.ext.size()), lowerText(parts.ext, textEncoding(name)), {});
+  const std::string ext = fileExtension(name);
+  return concat(withoutExtension(name, ext), lowerText(ext, textEncoding(name)), {});
 }
 
 std::string upperExtension(std::string_view name) {
-  const NameParts parts = splitName(name);
-  return concat(name.substr(0, name.size() - parts.ext.size()), upperText(parts.ext, textEncoding(name)), {});
+  const std::string ext = fileExtension(name);
+  return concat(withoutExtension(name, ext), upperText(ext, textEncoding(name)), {});
 }
 
 std::string deleteFirstChars(std::string_view name, int32_t count) {
@@ -216,49 +203,91 @@ std::string deleteCharsAt(std::string_view name, int32_t position, int32_t count
 std::string limitNameLength(std::string_view name, int32_t maxLength) {
   if (maxLength <= ShortestLimit) return std::string(name);
   const Encoding encoding = textEncoding(name);
-  const NameParts parts = splitName(name);
-  const int64_t limit = static_cast<int64_t>(maxLength) - static_cast<int64_t>(charCount(parts.ext, encoding));
+  const std::string ext = fileExtension(name);
+  const int64_t limit = static_cast<int64_t>(maxLength) - static_cast<int64_t>(charCount(ext, encoding));
   if (limit <= ShortestBase) return std::string(name);
-  const std::string_view base = name.substr(0, name.size() - parts.ext.size());
-  return concat(shortenAtWord(base, static_cast<int32_t>(limit), WordSlack, encoding), parts.ext, {});
+  return concat(shortenAtWord(withoutExtension(name, ext), static_cast<int32_t>(limit), WordSlack, encoding), ext, {});
 }
 
-std::string stepReplacements(std::string name) {
-  if (RunSettings.Replacements.empty()) return name;
-  return replaceNames(std::move(name), RunSettings.Replacements);
+StepResult stepReplacements(TPassItem& item) {
+  item.WorkName = replaceNames(std::move(item.WorkName), RunSettings.Replacements);
+  return StepResult::Continue;
 }
 
-std::string stepCameraTag(std::string name) { return tagCameraName(std::move(name), RunSettings.ImageTag); }
-
-std::string stepHtml(std::string name) { return RunSettings.Html ? htmlFileName(name) : name; }
-
-std::string stepSimple(std::string name) { return RunSettings.Simple ? simpleFileName(name) : name; }
-
-std::string stepLowerCase(std::string name) { return RunSettings.LowerCase ? lowerText(name) : name; }
-
-std::string stepUpperCase(std::string name) { return RunSettings.UpperCase ? upperText(name) : name; }
-
-std::string stepDownloads(std::string name) { return RunSettings.Downloads ? downloadFileName(name) : name; }
-
-std::string stepNameCase(std::string name) { return RunSettings.NameCase ? nameCaseFileName(name) : name; }
-
-std::string stepLowerExt(std::string name) { return RunSettings.LowerExt ? lowerExtension(name) : name; }
-
-std::string stepUpperExt(std::string name) { return RunSettings.UpperExt ? upperExtension(name) : name; }
-
-std::string stepDeleteStart(std::string name) { return deleteFirstChars(name, RunSettings.DeleteCharsStart); }
-
-std::string stepDeleteEnd(std::string name) { return deleteLastChars(name, RunSettings.DeleteCharsEnd); }
-
-std::string stepDeletePos(std::string name) {
-  return deleteCharsAt(name, RunSettings.DeleteCharsPos, RunSettings.DeleteCharsNum);
+StepResult stepCameraTags(TPassItem& item) {
+  item.WorkName = tagCameraName(std::move(item.WorkName), RunSettings.ImageTag);
+  return StepResult::Continue;
 }
 
-std::string stepPrefix(std::string name) { return RunSettings.Prefix + name; }
+StepResult stepHtmlName(TPassItem& item) {
+  item.WorkName = htmlFileName(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepSimpleName(TPassItem& item) {
+  item.WorkName = simpleFileName(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepLowerCase(TPassItem& item) {
+  item.WorkName = lowerText(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepUpperCase(TPassItem& item) {
+  item.WorkName = upperText(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepDownloadName(TPassItem& item) {
+  item.WorkName = downloadFileName(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepNameCase(TPassItem& item) {
+  item.WorkName = nameCaseFileName(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepLowerExt(TPassItem& item) {
+  item.WorkName = lowerExtension(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepUpperExt(TPassItem& item) {
+  item.WorkName = upperExtension(item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepDeleteAtStart(TPassItem& item) {
+  item.WorkName = deleteFirstChars(item.WorkName, RunSettings.DeleteCharsStart);
+  return StepResult::Continue;
+}
+
+StepResult stepDeleteAtEnd(TPassItem& item) {
+  item.WorkName = deleteLastChars(item.WorkName, RunSettings.DeleteCharsEnd);
+  return StepResult::Continue;
+}
+
+StepResult stepDeleteAtPosition(TPassItem& item) {
+  item.WorkName = deleteCharsAt(item.WorkName, RunSettings.DeleteCharsPos, RunSettings.DeleteCharsNum);
+  return StepResult::Continue;
+}
+
+StepResult stepPrefix(TPassItem& item) {
+  item.WorkName = RunSettings.Prefix + item.WorkName;
+  return StepResult::Continue;
+}
 
 // After the extension, not before it: "a.jpg" with "_old" gives "a.jpg_old".
-std::string stepSuffix(std::string name) { return name + RunSettings.Suffix; }
+StepResult stepSuffix(TPassItem& item) {
+  item.WorkName += RunSettings.Suffix;
+  return StepResult::Continue;
+}
 
-std::string stepMaxLength(std::string name) { return limitNameLength(name, RunSettings.MaxLength); }
+StepResult stepMaxLength(TPassItem& item) {
+  item.WorkName = limitNameLength(item.WorkName, RunSettings.MaxLength);
+  return StepResult::Continue;
+}
 
 }  // namespace zantrel

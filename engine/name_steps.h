@@ -1,9 +1,7 @@
-// The text steps of the per-item pipeline: each takes the new name as the
-// step before left it and returns the next one; none touches the disk.
-//
-// The plain routines take their values as arguments. The step* routines are
-// the pipeline's slots: each reads its switch and value from RunSettings and
-// returns the name unchanged when the switch is off.
+// The text steps of the per-item pipeline (6 to 20 and 25): each takes the
+// new name as the step before left it and returns the next one; none
+// touches the disk. The pipeline's steps (engine/steps.h) call these with
+// the values of RunSettings.
 //
 // A name is UTF-8 when it is valid UTF-8, otherwise Windows-1252; counting,
 // cutting and case mapping work on its characters.
@@ -44,23 +42,5 @@ std::string deleteCharsAt(std::string_view name, int32_t position, int32_t count
 // last 8 characters of the base name where there is one; 16 and below
 // never shorten.
 std::string limitNameLength(std::string_view name, int32_t maxLength);
-
-// Pipeline steps 6 to 20, in pipeline order, and step 25.
-std::string stepReplacements(std::string name);
-std::string stepCameraTag(std::string name);
-std::string stepHtml(std::string name);
-std::string stepSimple(std::string name);
-std::string stepLowerCase(std::string name);
-std::string stepUpperCase(std::string name);
-std::string stepDownloads(std::string name);
-std::string stepNameCase(std::string name);
-std::string stepLowerExt(std::string name);
-std::string stepUpperExt(std::string name);
-std::string stepDeleteStart(std::string name);
-std::string stepDeleteEnd(std::string name);
-std::string stepDeletePos(std::string name);
-std::string stepPrefix(std::string name);
-std::string stepSuffix(std::string name);
-std::string stepMaxLength(std::string name);
 
 }  // namespace zantrel

@@ -11,8 +11,11 @@
 
 namespace zantrel {
 
+// The length every caller in the program passes to simpleName.
+constexpr int32_t SimpleNameLength = 80;
+
 // keepPath keeps "." "/" "\" and a drive colon in second place; every caller
-// in the program passes false and 80.
+// in the program passes false and SimpleNameLength.
 std::string simpleName(std::string_view text, bool keepPath, int32_t maxLength);
 
 // Decided by the first byte of 80 or above within the first 16384 bytes:

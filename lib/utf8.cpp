@@ -138,6 +138,13 @@ std::string encodeText(std::u32string_view codes, Encoding encoding) {
   return out;
 }
 
+char32_t nextChar(std::string_view text, size_t& pos, Encoding encoding) {
+  if (encoding == Encoding::Win1252) return win1252ToUnicode(static_cast<unsigned char>(text[pos++]));
+  const Utf8Char c = decodeUtf8At(text, pos);
+  pos += c.length;
+  return c.code;
+}
+
 size_t charOffset(std::string_view text, Encoding encoding, size_t chars) {
   if (encoding == Encoding::Win1252) return chars < text.size() ? chars : text.size();
   size_t i = 0;

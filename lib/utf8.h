@@ -53,6 +53,9 @@ Encoding textEncoding(std::string_view text);
 std::u32string decodeText(std::string_view text, Encoding encoding);
 std::string encodeText(std::u32string_view codes, Encoding encoding);
 
+// Reads the character at pos (pos < text.size()) and moves pos past it.
+char32_t nextChar(std::string_view text, size_t& pos, Encoding encoding);
+
 // Number of characters.
 size_t charCount(std::string_view text, Encoding encoding);
 size_t charCount(std::string_view text);

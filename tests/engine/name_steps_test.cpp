@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "engine/steps.h"
 
 namespace zantrel {
 namespace {
@@ -185,72 +186,49 @@ TEST(LimitNameLengthTest, CutsTheBaseNameAtAWord) {
 // Restores the run settings that a test changes.
 class NameStepSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override { saved_ = RunSettings; }
+  void SetUp() override {
+    saved_ = RunSettings;
+    RunSettings = TRunSettings{};
+  }
   void TearDown() override { RunSettings = saved_; }
+
+  static std::string run(StepResult (*step)(TPassItem&), const std::string& name) {
+    TPassItem item;
+    item.WorkName = name;
+    EXPECT_EQ(step(item), StepResult::Continue);
+    return item.WorkName;
+  }
 
  private:
   TRunSettings saved_;
 };
 
-TEST_F(NameStepSettingsTest, EveryStepIsOffByDefault) {
-  RunSettings = TRunSettings{};
-  const std::string name = "IMG_1234 Caf\xC3\xA9-x.JPG";
-  for (auto step : {stepReplacements, stepCameraTag, stepHtml, stepSimple, stepLowerCase, stepUpperCase, stepDownloads,
-                    stepNameCase, stepLowerExt, stepUpperExt, stepDeleteStart, stepDeleteEnd, stepDeletePos, stepPrefix,
-                    stepSuffix, stepMaxLength}) {
-    EXPECT_EQ(step(name), name);
-  }
-}
-
 TEST_F(NameStepSettingsTest, StepsReadTheirSettings) {
-  RunSettings = TRunSettings{};
   RunSettings.Replacements = {"photo=pic", "x=."};
-  EXPECT_EQ(stepReplacements("photo_x.jpg"), "pic_.jpg");
+  EXPECT_EQ(run(stepReplacements, "photo_x.jpg"), "pic_.jpg");
   RunSettings.ImageTag = "cam";
-  EXPECT_EQ(stepCameraTag("DSC_0001.JPG"), "cam_0001.JPG");
-  RunSettings.Html = true;
-  EXPECT_EQ(stepHtml("a  b.JPG"), "a_b.jpg");
-  RunSettings.Simple = true;
-  EXPECT_EQ(stepSimple("report.backup"), "report_backup");
-  RunSettings.LowerCase = true;
-  EXPECT_EQ(stepLowerCase("\xC3\x84RGER.JPG"), "\xC3\xA4rger.jpg");
-  RunSettings.UpperCase = true;
-  EXPECT_EQ(stepUpperCase("\xC3\xA4rger.jpg"), "\xC3\x84RGER.JPG");
-  RunSettings.Downloads = true;
-  EXPECT_EQ(stepDownloads("annual-report-final-2f3a9c.pdf"), "annual-report-final.pdf");
-  RunSettings.NameCase = true;
-  EXPECT_EQ(stepNameCase("show.name.s01e02.mkv"), "Show.Name.S01E02.mkv");
-  RunSettings.LowerExt = true;
-  EXPECT_EQ(stepLowerExt("A.JPG"), "A.jpg");
-  RunSettings.UpperExt = true;
-  EXPECT_EQ(stepUpperExt("a.jpg"), "a.JPG");
+  EXPECT_EQ(run(stepCameraTags, "DSC_0001.JPG"), "cam_0001.JPG");
+  EXPECT_EQ(run(stepHtmlName, "a  b.JPG"), "a_b.jpg");
+  EXPECT_EQ(run(stepSimpleName, "report.backup"), "report_backup");
+  EXPECT_EQ(run(stepLowerCase, "\xC3\x84RGER.JPG"), "\xC3\xA4rger.jpg");
+  EXPECT_EQ(run(stepUpperCase, "\xC3\xA4rger.jpg"), "\xC3\x84RGER.JPG");
+  EXPECT_EQ(run(stepDownloadName, "annual-report-final-2f3a9c.pdf"), "annual-report-final.pdf");
+  EXPECT_EQ(run(stepNameCase, "show.name.s01e02.mkv"), "Show.Name.S01E02.mkv");
+  EXPECT_EQ(run(stepLowerExt, "A.JPG"), "A.jpg");
+  EXPECT_EQ(run(stepUpperExt, "a.jpg"), "a.JPG");
   RunSettings.DeleteCharsStart = 2;
-  EXPECT_EQ(stepDeleteStart("abcdef.jpg"), "cdef.jpg");
+  EXPECT_EQ(run(stepDeleteAtStart, "abcdef.jpg"), "cdef.jpg");
   RunSettings.DeleteCharsEnd = 2;
-  EXPECT_EQ(stepDeleteEnd("abcdef.jpg"), "abcdef.j");
+  EXPECT_EQ(run(stepDeleteAtEnd, "abcdef.jpg"), "abcdef.j");
   RunSettings.DeleteCharsPos = 3;
-  EXPECT_EQ(stepDeletePos("abcdef.jpg"), "abcdef.jpg");  // without a count nothing goes
   RunSettings.DeleteCharsNum = 2;
-  EXPECT_EQ(stepDeletePos("abcdef.jpg"), "abef.jpg");
+  EXPECT_EQ(run(stepDeleteAtPosition, "abcdef.jpg"), "abef.jpg");
   RunSettings.Prefix = "pre_";
-  EXPECT_EQ(stepPrefix("a.jpg"), "pre_a.jpg");
+  EXPECT_EQ(run(stepPrefix, "a.jpg"), "pre_a.jpg");
   RunSettings.Suffix = "_old";
-  EXPECT_EQ(stepSuffix("a.jpg"), "a.jpg_old");
+  EXPECT_EQ(run(stepSuffix, "a.jpg"), "a.jpg_old");
   RunSettings.MaxLength = 30;
-  EXPECT_EQ(stepMaxLength("A very long file name with many words.jpg"), "A very long file name.jpg");
-}
-
-TEST_F(NameStepSettingsTest, LaterCaseStepsWinInPipelineOrder) {
-  RunSettings = TRunSettings{};
-  RunSettings.LowerCase = RunSettings.UpperCase = true;
-  EXPECT_EQ(stepUpperCase(stepLowerCase("MiXed.Jpg")), "MIXED.JPG");
-  RunSettings.LowerExt = RunSettings.UpperExt = true;
-  EXPECT_EQ(stepUpperExt(stepLowerExt("a.Jpg")), "a.JPG");
-  // The tag is inserted before the case steps and so is lower-cased too.
-  RunSettings = TRunSettings{};
-  RunSettings.ImageTag = "Cam";
-  RunSettings.LowerCase = true;
-  EXPECT_EQ(stepLowerCase(stepCameraTag("IMG_0001.JPG")), "cam_0001.jpg");
+  EXPECT_EQ(run(stepMaxLength, "A very long file name with many words.jpg"), "A very long file name.jpg");
 }
 
 }  // namespace

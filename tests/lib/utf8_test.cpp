@@ -44,6 +44,18 @@ TEST(Utf8Test, IllFormedSequenceGivesOneReplacementForItsMaximalPrefix) {
             (std::u32string{ReplacementChar, ReplacementChar, ReplacementChar}));
 }
 
+TEST(Utf8Test, NextCharReadsInTheGivenEncoding) {
+  const std::string text = "\xC3\xA4\xE4";
+  size_t pos = 0;
+  EXPECT_EQ(nextChar(text, pos, Encoding::Utf8), U'\u00E4');
+  EXPECT_EQ(pos, 2u);
+  EXPECT_EQ(nextChar(text, pos, Encoding::Utf8), ReplacementChar);
+  EXPECT_EQ(pos, 3u);
+  pos = 0;
+  EXPECT_EQ(nextChar(text, pos, Encoding::Win1252), U'\u00C3');
+  EXPECT_EQ(pos, 1u);
+}
+
 TEST(Utf8Test, EncodesEveryLength) {
   std::string out;
   for (char32_t c : {U'A', U'\u00E9', U'\u20AC', U'\U0001F4F7'}) appendUtf8(out, c);
@@ -75,6 +87,11 @@ TEST(Utf8Test, CountsAndCutsCharactersNotBytes) {
   EXPECT_EQ(charSlice(utf8, Encoding::Utf8, 1, 2), "\xE2\x82\xAC" "b");
   EXPECT_EQ(charSlice(utf8, Encoding::Utf8, 3, 7), "\xF0\x9F\x93\xB7");
   EXPECT_EQ(charSlice(utf8, Encoding::Utf8, 7, 1), "");
+
+  EXPECT_EQ(charCount("abcd.jpg"), 8u);
+  EXPECT_EQ(charCount("\xC3\xA4" "bcd.jpg"), 8u);  // ä is one character
+  EXPECT_EQ(charCount("\xE4" "bcd.jpg"), 8u);      // a Windows-1252 byte is one too
+  EXPECT_EQ(charCount(""), 0u);
 
   const std::string ansi = "\xC4rger";  // Windows-1252, one byte a character
   EXPECT_EQ(textEncoding(ansi), Encoding::Win1252);
