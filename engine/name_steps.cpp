@@ -15,8 +15,8 @@ namespace zantrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 15> CameraTags = {"IMG_", "IMG0", "DSC_", "DSC0", "DSCN",
-                                                         "DSCP", "DSCF", "PICT", "MVC-", "MVI_",
+constexpr std::array<std::string_view, 15> CameraTags = {"IMG_", "IMG0",  "DSC_", "DSC0", "DSCN",
+                                                         "DSCP", "DSCF",  "PICT", "MVC-", "MVI_",
                                                          "MVI0", "GOPRO", "MOV_", "MOV0", "P000"};
 
 // A download name loses its trailing "-" part (the hash or counter that
@@ -86,6 +86,11 @@ std::string asciiExtension(std::string_view ext, std::string (*convert)(std::str
   return asciiLowerText("." + convert(ext.substr(1)));
 }
 
+StepResult setWorkName(TPassItem& item, std::string name) {
+  item.WorkName = std::move(name);
+  return StepResult::Continue;
+}
+
 std::string simpleText(std::string_view text) { return simpleName(text, false, SimpleNameLength); }
 
 }  // namespace
@@ -124,7 +129,8 @@ std::string tagCameraName(std::string name, std::string_view tag) {
 }
 
 std::string htmlFileName(std::string_view name) {
-  return concat(folderPart(name), htmlText(trimControls(baseName(name))), asciiExtension(fileExtension(name), htmlText));
+  return concat(folderPart(name), htmlText(trimControls(baseName(name))),
+                asciiExtension(fileExtension(name), htmlText));
 }
 
 std::string simpleFileName(std::string_view name) {
@@ -210,84 +216,48 @@ std::string limitNameLength(std::string_view name, int32_t maxLength) {
 }
 
 StepResult stepReplacements(TPassItem& item) {
-  item.WorkName = replaceNames(std::move(item.WorkName), RunSettings.Replacements);
-  return StepResult::Continue;
+  return setWorkName(item, replaceNames(std::move(item.WorkName), RunSettings.Replacements));
 }
 
 StepResult stepCameraTags(TPassItem& item) {
-  item.WorkName = tagCameraName(std::move(item.WorkName), RunSettings.ImageTag);
-  return StepResult::Continue;
+  return setWorkName(item, tagCameraName(std::move(item.WorkName), RunSettings.ImageTag));
 }
 
-StepResult stepHtmlName(TPassItem& item) {
-  item.WorkName = htmlFileName(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepHtmlName(TPassItem& item) { return setWorkName(item, htmlFileName(item.WorkName)); }
 
-StepResult stepSimpleName(TPassItem& item) {
-  item.WorkName = simpleFileName(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepSimpleName(TPassItem& item) { return setWorkName(item, simpleFileName(item.WorkName)); }
 
-StepResult stepLowerCase(TPassItem& item) {
-  item.WorkName = lowerText(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepLowerCase(TPassItem& item) { return setWorkName(item, lowerText(item.WorkName)); }
 
-StepResult stepUpperCase(TPassItem& item) {
-  item.WorkName = upperText(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepUpperCase(TPassItem& item) { return setWorkName(item, upperText(item.WorkName)); }
 
-StepResult stepDownloadName(TPassItem& item) {
-  item.WorkName = downloadFileName(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepDownloadName(TPassItem& item) { return setWorkName(item, downloadFileName(item.WorkName)); }
 
-StepResult stepNameCase(TPassItem& item) {
-  item.WorkName = nameCaseFileName(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepNameCase(TPassItem& item) { return setWorkName(item, nameCaseFileName(item.WorkName)); }
 
-StepResult stepLowerExt(TPassItem& item) {
-  item.WorkName = lowerExtension(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepLowerExt(TPassItem& item) { return setWorkName(item, lowerExtension(item.WorkName)); }
 
-StepResult stepUpperExt(TPassItem& item) {
-  item.WorkName = upperExtension(item.WorkName);
-  return StepResult::Continue;
-}
+StepResult stepUpperExt(TPassItem& item) { return setWorkName(item, upperExtension(item.WorkName)); }
 
 StepResult stepDeleteAtStart(TPassItem& item) {
-  item.WorkName = deleteFirstChars(item.WorkName, RunSettings.DeleteCharsStart);
-  return StepResult::Continue;
+  return setWorkName(item, deleteFirstChars(item.WorkName, RunSettings.DeleteCharsStart));
 }
 
 StepResult stepDeleteAtEnd(TPassItem& item) {
-  item.WorkName = deleteLastChars(item.WorkName, RunSettings.DeleteCharsEnd);
-  return StepResult::Continue;
+  return setWorkName(item, deleteLastChars(item.WorkName, RunSettings.DeleteCharsEnd));
 }
 
 StepResult stepDeleteAtPosition(TPassItem& item) {
-  item.WorkName = deleteCharsAt(item.WorkName, RunSettings.DeleteCharsPos, RunSettings.DeleteCharsNum);
-  return StepResult::Continue;
+  return setWorkName(item, deleteCharsAt(item.WorkName, RunSettings.DeleteCharsPos, RunSettings.DeleteCharsNum));
 }
 
-StepResult stepPrefix(TPassItem& item) {
-  item.WorkName = RunSettings.Prefix + item.WorkName;
-  return StepResult::Continue;
-}
+StepResult stepPrefix(TPassItem& item) { return setWorkName(item, RunSettings.Prefix + item.WorkName); }
 
 // After the extension, not before it: "a.jpg" with "_old" gives "a.jpg_old".
-StepResult stepSuffix(TPassItem& item) {
-  item.WorkName += RunSettings.Suffix;
-  return StepResult::Continue;
-}
+StepResult stepSuffix(TPassItem& item) { return setWorkName(item, item.WorkName + RunSettings.Suffix); }
 
 StepResult stepMaxLength(TPassItem& item) {
-  item.WorkName = limitNameLength(item.WorkName, RunSettings.MaxLength);
-  return StepResult::Continue;
+  return setWorkName(item, limitNameLength(item.WorkName, RunSettings.MaxLength));
 }
 
 }  // namespace zantrel
