@@ -21,17 +21,18 @@ class TimgData;
 
 using TagDecoder = std::string (*)(const std::string& text);
 
-// A row of the tag tables, and one entry read from a file.
+// A row of the tag tables, and one entry read from a file. Every field has
+// an initializer, so that table rows name only the fields they set.
 struct TTagEntry {
   uint16_t ValueType = 0;
   uint16_t Number = 0;
-  std::string Name;
-  std::string Title;
-  std::string ValueList;
-  std::string Text;
-  std::string RawBytes;
+  std::string Name{};
+  std::string Title{};
+  std::string ValueList{};  // "code:text" items separated by ","
+  std::string Text{};
+  std::string RawBytes{};
   int64_t ValuePos = 0;
-  std::string FormatPattern;
+  std::string FormatPattern{};
   int RawLength = 0;
   TagDecoder Decoder = nullptr;
 };
@@ -55,6 +56,11 @@ int bytesPerFormat(int type);
 inline constexpr int MaxDirectoryWalks = 256;
 inline constexpr int MaxDirectoryDepth = 16;
 inline constexpr int64_t MaxEntriesRead = 1 << 17;
+// Value bytes that the texts and entry lists of one reader take in, and
+// text they keep. A sane block (at most TiffReadLimit bytes) spends a small
+// part of it; values that overlap again and again make a hostile file,
+// whose further entries get no text and are not kept.
+inline constexpr int64_t MaxKeptBytes = 16 << 20;
 
 class TImageInfo : public tEndInd {
  public:
@@ -115,18 +121,34 @@ class TImageInfo : public tEndInd {
 
   // Hooks of the tag texts and entry lists (build codes 2 and 4). raw is a
   // view into the block and may be as long as the block itself.
+  // The entry's titled text; appends its report line.
   std::string buildEntryText(uint16_t tag, uint16_t type, std::string_view raw, int64_t valuePos,
                              uint64_t byteCount, int kind);
+  // Keeps a copy of the entry in Tags (ThumbTags for the thumbnail kind).
   void storeEntry(uint16_t tag, const std::string& text, std::string_view raw, int64_t valuePos, uint16_t type,
                   int kind);
-  // Adds the 35 mm focal length when the file does not state it.
+  // The text of a value: its items joined by ListSeparator, integer codes
+  // through the value list, then the format pattern.
+  std::string formatTagValue(std::string_view raw, int type, std::string_view valueList,
+                             std::string_view pattern) const;
+  // Appends an entry and gives its index; a tag missing from the tables is
+  // not stored (-1).
+  int addTag(TTagEntry entry);
+  int addThumbTag(TTagEntry entry);
+  // Adds the 35 mm focal length when the file does not state it, from the
+  // focal length, the focal-plane resolution and the image size; with
+  // cropFallback a missing sensor size counts as a 4.5 crop factor. The
+  // first form uses the reader-wide CropFallback setting.
   void deriveFocalLength35();
+  void deriveFocalLength35(bool cropFallback);
   // Gives the table rows their titles; once per process, at the first
   // reader's creation.
   static void makeTitles();
 
  private:
   bool wasVisited(int64_t start, int64_t base) const;
+  // Charges n bytes to the reader's budget; false once it is spent.
+  bool keepsMore(size_t n);
   void readEntry(int64_t p, int64_t base, int64_t length, int kind);
   void followDirectory(int64_t valuePos, int64_t base, int64_t length, int kind);
 
@@ -136,6 +158,7 @@ class TImageInfo : public tEndInd {
   int walks_ = 0;
   int depth_ = 0;
   int64_t entriesRead_ = 0;
+  int64_t keptBytes_ = 0;
 };
 
 // Converts "yyyy:mm:dd hh:nn:ss" by fixed character positions; the

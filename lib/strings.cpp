@@ -1,6 +1,8 @@
 #include "lib/strings.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -31,12 +33,14 @@ const std::array<unsigned char, 256>& upperTable() {
   return table;
 }
 
-std::string trimControls(std::string_view text) {
+std::string_view trimmedView(std::string_view text) {
   size_t b = 0, e = text.size();
   while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
   while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
-  return std::string(text.substr(b, e - b));
+  return text.substr(b, e - b);
 }
+
+std::string trimControls(std::string_view text) { return std::string(trimmedView(text)); }
 
 std::string splitField(std::string_view text, int n, char delimiter) {
   if (n == 0 || text.empty()) return {};
@@ -162,6 +166,18 @@ double strToFloatDef(std::string_view text, double fallback) {
   double v = std::strtod(s.c_str() + begin, nullptr);
   if (errno == ERANGE && std::isinf(v)) throw FloatOverflow();
   return v;
+}
+
+std::string fixedText(double value, int decimals, int width) {
+  // Room for the digits of the largest double, a sign, a point and 100
+  // decimals.
+  char buf[420];
+  const auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, std::clamp(decimals, 0, 100));
+  if (ec != std::errc()) return "?";
+  std::string text(buf, end);
+  if (width > 0 && text.size() < static_cast<size_t>(width)) text.insert(0, static_cast<size_t>(width) - text.size(), ' ');
+  return text;
 }
 
 char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }

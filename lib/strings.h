@@ -15,6 +15,8 @@ const std::array<unsigned char, 256>& upperTable();
 
 // Leading and trailing characters with codes up to 32 removed.
 std::string trimControls(std::string_view text);
+// The same part of text, not copied.
+std::string_view trimmedView(std::string_view text);
 
 // The n-th field (1 = first, -1 = last) of text cut at delimiter; empty
 // when n is 0 or out of range.
@@ -44,6 +46,11 @@ struct FloatOverflow : std::exception {
 
 // Decimal number with "." or "," as separator; fallback for anything else.
 double strToFloatDef(std::string_view text, double fallback);
+
+// value in fixed-point notation with the given number of decimals (0 to
+// 100), padded with blanks on the left to width; a point is the decimal
+// separator, whatever the locale.
+std::string fixedText(double value, int decimals, int width = 0);
 
 // ASCII-only case helpers.
 char asciiUpper(char c);

@@ -107,6 +107,21 @@ std::string win1252ToUtf8(std::string_view text) {
   return out;
 }
 
+std::string utf16ToUtf8(std::u16string_view units) {
+  std::string out;
+  out.reserve(units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    const char32_t unit = units[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+      appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+      ++i;
+    } else {
+      appendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
 Encoding textEncoding(std::string_view text) { return isValidUtf8(text) ? Encoding::Utf8 : Encoding::Win1252; }
 
 std::u32string decodeText(std::string_view text, Encoding encoding) {

@@ -43,6 +43,9 @@ char32_t win1252ToUnicode(unsigned char byte);
 // Code point to Windows-1252 byte, -1 when the code page lacks it.
 int unicodeToWin1252(char32_t code);
 std::string win1252ToUtf8(std::string_view text);
+// UTF-16 code units as UTF-8; a surrogate without its partner becomes
+// ReplacementChar.
+std::string utf16ToUtf8(std::u16string_view units);
 
 // Utf8 when text is valid UTF-8 (plain ASCII included), else Win1252.
 Encoding textEncoding(std::string_view text);
