@@ -32,6 +32,30 @@ std::string oversizedTiff() {
   return t.build();
 }
 
+// The entries whose texts go through value lists, patterns and decoders.
+std::string tagTextsTiff(bool bigEndian) {
+  TiffBuilder t(bigEndian);
+  const int ifd0 = t.addDirectory();
+  const int exif = t.addDirectory();
+  const int gps = t.addDirectory();
+  t.shorts(ifd0, TagResolutionUnit, {2}).pointer(ifd0, TagExifOffset, exif).pointer(ifd0, TagGpsInfo, gps);
+  t.entry(ifd0, 0x9C9B, TiffByte, 8, std::string("T\0i\0\xE9\0\0\0", 8));
+  t.undefined(exif, 0x9101, std::string("\x01\x02\x03\0", 4));
+  t.entry(exif, 0x9201, TiffSRational, 1, u32(6, bigEndian) + u32(1, bigEndian));
+  t.undefined(exif, 0x9286, std::string("UNICODE\0", 8) + u16('H', bigEndian) + u16('i', bigEndian));
+  t.undefined(exif, 0xA300, "\x03");
+  t.shorts(exif, TagFlash, {0x19}).rational(exif, TagFocalLength, 58, 10);
+  t.shorts(exif, 0xA210, {2}).rational(exif, 0xA20E, 4000, 1).rational(exif, 0xA20F, 4000, 1);
+  t.longValue(exif, TagExifImageWidth, 4000).longValue(exif, TagExifImageLength, 3000);
+  t.entry(gps, TagGpsLatitude, TiffRational, 3,
+          u32(52, bigEndian) + u32(1, bigEndian) + u32(3125, bigEndian) + u32(100, bigEndian) + u32(0, bigEndian) +
+              u32(1, bigEndian));
+  t.entry(gps, 0x0007, TiffRational, 3,
+          u32(14, bigEndian) + u32(1, bigEndian) + u32(30, bigEndian) + u32(1, bigEndian) + u32(5, bigEndian) +
+              u32(1, bigEndian));
+  return t.build();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +86,8 @@ int main(int argc, char** argv) {
       {"looping-be.tif", loopingTiff(true)},
       {"oversized.tif", oversizedTiff()},
       {"oversized.jpg", JpegBuilder().app1Exif(oversizedTiff()).build(false)},
+      {"tag-texts-le.jpg", JpegBuilder().app1Exif(tagTextsTiff(false)).build()},
+      {"tag-texts-be.tif", tagTextsTiff(true)},
   };
   JpegBuilder many;
   many.comment();

@@ -130,5 +130,22 @@ TEST(StrToFloatDef, CommaOrDotAndNothingElse) {
   EXPECT_THROW(strToFloatDef("1e400", 0), FloatOverflow);
 }
 
+TEST(FixedText, DecimalsWidthAndAPointWhateverTheLocale) {
+  EXPECT_EQ(fixedText(5.8, 2, 5), " 5.80");
+  EXPECT_EQ(fixedText(123.456, 2, 5), "123.46");  // wider than asked
+  EXPECT_EQ(fixedText(-0.5, 0), "-0");             // a half goes to the even neighbour
+  EXPECT_EQ(fixedText(2.5, 0), "2");
+  EXPECT_EQ(fixedText(1.0 / 64, 4, 4), "0.0156");
+  EXPECT_EQ(fixedText(1e300, 1).size(), 303u);
+  EXPECT_EQ(fixedText(1, 500), "1." + std::string(100, '0'));  // at most 100 decimals
+  EXPECT_EQ(fixedText(7, -3), "7");
+}
+
+TEST(TrimmedView, SameAsTrimControls) {
+  for (const char* text : {"", "  ", " a b\t", "\x01x\x1F", "x"}) {
+    EXPECT_EQ(trimmedView(text), trimControls(text)) << text;
+  }
+}
+
 }  // namespace
 }  // namespace zantrel

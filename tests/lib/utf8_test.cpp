@@ -65,6 +65,15 @@ TEST(Utf8Test, EncodesEveryLength) {
   EXPECT_EQ(bad, "\xEF\xBF\xBD");
 }
 
+TEST(Utf8Test, Utf16UnitsAndSurrogatePairs) {
+  EXPECT_EQ(utf16ToUtf8(u"A\u00E9\u20AC"), "A\xC3\xA9\xE2\x82\xAC");
+  EXPECT_EQ(utf16ToUtf8(u"\U0001F4F7"), "\xF0\x9F\x93\xB7");
+  // Surrogates without their partner, in either order.
+  const char16_t lone[] = {0xD83D, u'x', 0xDCF7, 0xD83D};
+  EXPECT_EQ(utf16ToUtf8(std::u16string_view(lone, 4)), "\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(utf16ToUtf8(u""), "");
+}
+
 TEST(Utf8Test, Windows1252RoundTripsEveryByte) {
   for (int b = 0; b < 256; ++b) {
     const char32_t code = win1252ToUnicode(static_cast<unsigned char>(b));
