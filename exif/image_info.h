@@ -56,10 +56,11 @@ int bytesPerFormat(int type);
 inline constexpr int MaxDirectoryWalks = 256;
 inline constexpr int MaxDirectoryDepth = 16;
 inline constexpr int64_t MaxEntriesRead = 1 << 17;
-// Value bytes that the texts and entry lists of one reader take in, and
-// text they keep. A sane block (at most TiffReadLimit bytes) spends a small
-// part of it; values that overlap again and again make a hostile file,
-// whose further entries get no text and are not kept.
+// Bytes that the texts and entry lists of one reader may read and keep:
+// value bytes, report lines and the kept entries. A sane block (at most
+// TiffReadLimit bytes, a few hundred entries) spends a small part of it;
+// values that overlap again and again, or tens of thousands of entries,
+// make a hostile file, whose further entries get no text and are not kept.
 inline constexpr int64_t MaxKeptBytes = 16 << 20;
 
 class TImageInfo : public tEndInd {

@@ -139,7 +139,10 @@ std::string TImageInfo::buildEntryText(uint16_t tag, uint16_t type, std::string_
 void TImageInfo::storeEntry(uint16_t tag, const std::string& text, std::string_view raw, int64_t valuePos,
                             uint16_t type, int kind) {
   const TTagEntry& def = tagDef(tag, kind);
-  if (isUnknownTag(def) || !keepsMore(raw.size() + text.size())) return;
+  if (isUnknownTag(def)) return;
+  const size_t size = sizeof(TTagEntry) + def.Name.size() + def.Title.size() + def.ValueList.size() +
+                      def.FormatPattern.size() + text.size() + raw.size();
+  if (!keepsMore(size)) return;
   TTagEntry entry = def;
   entry.Text = text;
   entry.RawBytes = raw;
