@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 cmake --build build-fuzz --target exif_fuzzer
-./build-fuzz/exif_fuzzer -runs=0 fuzz/corpus fuzz/regressions
+./build-fuzz/exif_fuzzer -runs=0 fuzz/corpus/exif fuzz/regressions/exif
