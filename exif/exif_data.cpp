@@ -5,9 +5,9 @@
 #include "exif/image_info.h"
 #include "exif/iptc.h"
 #include "lib/strings.h"
+#include "lib/byte_reader.h"
 #include "lib/paths.h"
 #include "platform/filesystem.h"
-#include "platform/input_file.h"
 
 namespace zantrel {
 
@@ -20,45 +20,10 @@ constexpr int MarkerApp1 = 0xE1;
 constexpr int MarkerApp13 = 0xED;
 constexpr int MarkerComment = 0xFE;
 
-// The JPEG segment walk takes markers and length fields byte by byte; this
-// serves them from blocks, so a walk costs a system call or two.
-class BlockReader {
- public:
-  static constexpr size_t BlockSize = 64 * 1024;
-
-  explicit BlockReader(const ByteSource& source) : source_(source), block_(BlockSize, '\0') {}
-
-  bool nextByte(uint8_t& b) {
-    if (pos_ == have_ && !refill()) return false;
-    b = static_cast<uint8_t>(block_[pos_++]);
-    return true;
-  }
-
-  // Appends up to count bytes to out; fewer when the source ends sooner.
-  void append(std::string& out, size_t count) {
-    while (count > 0) {
-      if (pos_ == have_ && !refill()) return;
-      const size_t n = std::min(count, have_ - pos_);
-      out.append(block_, pos_, n);
-      pos_ += n;
-      count -= n;
-    }
-  }
-
- private:
-  bool refill() {
-    offset_ += have_;
-    have_ = source_.readAt(offset_, block_.data(), BlockSize);
-    pos_ = 0;
-    return have_ > 0;
-  }
-
-  const ByteSource& source_;
-  std::string block_;
-  uint64_t offset_ = 0;  // file offset of block_[0]
-  size_t have_ = 0;
-  size_t pos_ = 0;
-};
+// The JPEG segment walk takes markers and length fields byte by byte and
+// whole segments of up to 64 KiB; blocks of that size make a walk cost a
+// system call or two.
+constexpr size_t JpegBlockSize = 64 * 1024;
 
 }  // namespace
 
@@ -101,12 +66,12 @@ bool TimgData::scanFile(const std::string& name) {
   const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef";
   if (!jpeg && !tiff) return false;
   try {
-    platform::InputFile file;
+    FileBytes file;
     if (!file.open(name)) {
       Status = "Illegal Exif construction";
       return false;
     }
-    return scanSource(FileSource(file), tiff);
+    return scanSource(file, tiff);
   } catch (const std::exception&) {
     IsTiff = false;
     Status = "Illegal Exif construction";
@@ -117,7 +82,8 @@ bool TimgData::scanFile(const std::string& name) {
 bool TimgData::scanBytes(std::string_view data, bool asTiff) {
   reset();
   Status = "Not an EXIF file";
-  return scanSource(MemorySource(data), asTiff);
+  const MemoryBytes bytes(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+  return scanSource(bytes, asTiff);
 }
 
 bool TimgData::scanSource(const ByteSource& source, bool asTiff) {
@@ -136,9 +102,9 @@ bool TimgData::scanSource(const ByteSource& source, bool asTiff) {
 
 bool TimgData::scanJpeg(const ByteSource& source) {
   try {
-    BlockReader in(source);
+    BlockReader in(source, 0, JpegBlockSize);
     uint8_t b0 = 0, b1 = 0;
-    if (!in.nextByte(b0) || !in.nextByte(b1) || b0 != 0xFF || b1 != 0xD8) return false;
+    if (!in.readByte(b0) || !in.readByte(b1) || b0 != 0xFF || b1 != 0xD8) return false;
     SegmentCount = 0;
     // A file that ends before start of scan, or a length field below 2
     // (after which no next segment can be found), ends the walk with what
@@ -146,10 +112,10 @@ bool TimgData::scanJpeg(const ByteSource& source) {
     while (SegmentCount < MaxJpegSegments) {
       uint8_t marker = 0xFF;
       while (marker == 0xFF) {
-        if (!in.nextByte(marker)) return foundAnyBlock();
+        if (!in.readByte(marker)) return foundAnyBlock();
       }
       uint8_t hi = 0, lo = 0;
-      if (!in.nextByte(hi) || !in.nextByte(lo)) return foundAnyBlock();
+      if (!in.readByte(hi) || !in.readByte(lo)) return foundAnyBlock();
       const int length = hi * 256 + lo;
       if (length < 2) return foundAnyBlock();
 
@@ -162,7 +128,8 @@ bool TimgData::scanJpeg(const ByteSource& source) {
       slot.Bytes.push_back(static_cast<char>(lo));
       // A file that ends mid-segment leaves the slot short; what it holds
       // is still looked at (a cut-off EXIF block may carry its date).
-      in.append(slot.Bytes, static_cast<size_t>(length - 2));
+      slot.Bytes.resize(static_cast<size_t>(length));
+      slot.Bytes.resize(2 + in.read(slot.Bytes.data() + 2, static_cast<size_t>(length - 2)));
 
       // Tested before the fifth segment is looked at: an APP1 in fifth
       // place counts only after a comment or APP13 segment.

@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "exif/byte_source.h"
 #include "exif/end_ind.h"
 #include "lib/datetime.h"
 
@@ -18,6 +17,7 @@ struct FileStatus;
 
 namespace zantrel {
 
+class ByteSource;
 class TImageInfo;
 class TIPTCdata;
 

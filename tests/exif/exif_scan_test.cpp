@@ -5,6 +5,7 @@
 
 #include "cli/harness.h"
 #include "exif/capture_date.h"
+#include "lib/byte_reader.h"
 #include "exif/exif_data.h"
 #include "exif/image_info.h"
 #include "lib/datetime.h"
@@ -48,12 +49,13 @@ void scanAs(Scan& s, const TempDir& dir, const std::string& name, const std::str
 }
 
 // Counts how often the scan asks its source for bytes.
-class CountingSource : public MemorySource {
+class CountingSource : public MemoryBytes {
  public:
-  using MemorySource::MemorySource;
+  explicit CountingSource(const std::string& bytes)
+      : MemoryBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())) {}
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override {
     ++reads;
-    return MemorySource::readAt(offset, buffer, count);
+    return MemoryBytes::readAt(offset, buffer, count);
   }
   mutable int reads = 0;
 };
