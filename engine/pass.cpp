@@ -1,7 +1,116 @@
+// One pass: build the whole list of selected objects first, so that an
+// object renamed by this pass is never met again, then walk it item by item.
 #include "engine/pass.h"
+
+#include <string>
+
+#include "app/settings.h"
+#include "engine/item.h"
+#include "engine/pipeline.h"
+#include "engine/steps.h"
+#include "lib/files.h"
+#include "lib/paths.h"
+#include "lib/strings.h"
+#include "lib/utf8.h"
+#include "platform/console.h"
+#include "platform/filesystem.h"
 
 namespace zantrel {
 
-void runPass() {}
+namespace {
+
+constexpr int MaxPatterns = 100;
+
+struct TPassLists {
+  TNameList LongNames;
+  TNameList ShortNames;
+};
+
+// The patterns of FileSpec, up to the first empty one and at most 100.
+bool buildLists(TPassLists& lists) {
+  const TRunSettings& s = RunSettings;
+  bool found = false;
+  for (int k = 1; k <= MaxPatterns; ++k) {
+    const std::string pattern = trimControls(splitField(s.FileSpec, k, ','));
+    if (pattern.empty()) break;
+    const bool hit = s.Folders ? FindDirs83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive)
+                               : FindFiles83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive);
+    found = found || hit;
+  }
+  return found;
+}
+
+// The run's own log must never be renamed under the logger's feet.
+void dropOwnLog(TPassLists& lists) {
+  const std::string& log = RunSettings.LogFileName;
+  if (!RunSettings.WriteLog || log.empty()) return;
+  for (size_t i = 0; i < lists.LongNames.size();) {
+    const std::string& name = lists.LongNames[i];
+    if (namePart(name) == log && platform::sameObject(name, log)) {
+      lists.LongNames.erase(lists.LongNames.begin() + static_cast<std::ptrdiff_t>(i));
+      if (i < lists.ShortNames.size()) lists.ShortNames.erase(lists.ShortNames.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
+bool passesSizeFilter(const std::string& name) {
+  const TRunSettings& s = RunSettings;
+  if (s.MinSize <= 0 && s.MaxSize <= 0) return true;
+  const int64_t size = getFileSize(name);
+  if (s.MinSize > 0 && size < s.MinSize) return false;
+  if (s.MaxSize > 0 && size > s.MaxSize) return false;
+  return true;
+}
+
+bool reachable(const std::string& path) { return platform::objectKind(path) != platform::ObjectKind::Missing; }
+
+// Selection of entry i; false when the item is skipped.
+bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
+  const TRunSettings& s = RunSettings;
+  item.ListedName = lists.LongNames[i];
+  if (i < lists.ShortNames.size()) item.ShortName = lists.ShortNames[i];
+  item.ItemDateFormat = s.DateFormat;
+  if (!passesSizeFilter(item.ListedName)) return false;
+
+  item.AccessPath = item.ListedName;
+  if (!reachable(item.AccessPath)) {
+    if (item.ShortName.empty()) return false;
+    item.AccessPath = item.ShortName;
+    if (!reachable(item.AccessPath)) {
+      platform::writeLine("Error: Can not find file (char-set?) (" + item.ListedName + " / " + item.AccessPath + ")");
+      return false;
+    }
+  }
+
+  if (s.Verbose) {
+    // The pipeline finishes this line.
+    platform::writeText(item.ListedName);
+    platform::flushOutput();
+  }
+
+  item.WorkName = item.ListedName;
+  if (s.Magic && fileExtension(item.ListedName).empty()) item.WorkName += magicExtension(item.ListedName);
+
+  item.FolderPart = folderPart(item.WorkName);
+  item.WorkName = namePart(item.WorkName);
+
+  return !s.EightOnly || characterCount(item.WorkName) == 8;
+}
+
+}  // namespace
+
+void runPass() {
+  TPassLists lists;
+  const bool found = buildLists(lists);
+  dropOwnLog(lists);
+  if (RunSettings.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
+  if (!found) return;
+  for (size_t i = 0; i < lists.LongNames.size(); ++i) {
+    TPassItem item;
+    if (selectItem(lists, i, item)) runPipeline(item);
+  }
+}
 
 }  // namespace zantrel

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/write_all.h"
+
 namespace platform {
 
 namespace {
@@ -17,17 +19,6 @@ struct Fd {
     if (fd >= 0) ::close(fd);
   }
 };
-
-bool writeAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // Copies by read/write from where copy_file_range stopped.
 bool copyByBuffer(int in, int out, off_t offset, off_t size) {

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "platform/console.h"
+#include "platform/localtime.h"
 
 namespace platform {
 
@@ -31,10 +32,7 @@ bool setCurrentDirectory(const std::string& path) { return !path.empty() && ::ch
 zantrel::DateTime localNow() {
   struct timespec ts {};
   ::clock_gettime(CLOCK_REALTIME, &ts);
-  struct tm local {};
-  ::localtime_r(&ts.tv_sec, &local);
-  return zantrel::encodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                                 local.tm_sec, static_cast<int>(ts.tv_nsec / 1000000));
+  return localDateTimeOf(UnixTime{ts.tv_sec, ts.tv_nsec});
 }
 
 void exitProcess(int code) {
@@ -57,6 +55,29 @@ std::string homeDirectory() {
   if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
     return found->pw_dir;
   return {};
+}
+
+std::string userDataDirectory() {
+  // A relative path is invalid there and is ignored, as the XDG rules say.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && *data == '/') return data;
+  std::string home = homeDirectory();
+  if (home.empty()) return {};
+  if (home.back() != '/') home += '/';
+  return home + ".local/share";
+}
+
+std::string programFile() {
+  std::string buf(4096, '\0');
+  for (;;) {
+    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < buf.size()) {
+      buf.resize(static_cast<size_t>(n));
+      return buf;
+    }
+    buf.resize(buf.size() * 2);
+  }
 }
 
 }  // namespace platform

@@ -28,4 +28,13 @@ namespace platform {
 // HOME is unset or empty.
 std::string homeDirectory();
 
+// Where per-user data files go: $XDG_DATA_HOME when it is set to an
+// absolute path, else .local/share in the home folder. Empty when neither
+// is known.
+std::string userDataDirectory();
+
+// Full path of the running program file, links resolved; empty when the
+// system cannot tell.
+std::string programFile();
+
 }  // namespace platform

@@ -3,7 +3,7 @@
 # is missing. Safe to run again.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev tzdata)
+packages=(cmake ninja-build g++ libgtest-dev tzdata desktop-file-utils)
 if [ "${ZANTREL_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$ZANTREL_EXTRA_PACKAGES"
   packages+=("${extra[@]}")

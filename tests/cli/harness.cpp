@@ -92,6 +92,11 @@ std::string readAll(int fd) {
 }  // namespace
 
 RunResult runZantrel(const std::vector<std::string>& args, const fs::path& cwd, const EnvList& env) {
+  return runProgramFile(ZANTREL_BINARY, args, cwd, env);
+}
+
+RunResult runProgramFile(const std::string& programFile, const std::vector<std::string>& args, const fs::path& cwd,
+                         const EnvList& env) {
   std::map<std::string, std::string> vars;
   for (char** e = environ; *e; ++e) {
     std::string entry(*e);
@@ -107,7 +112,7 @@ RunResult runZantrel(const std::vector<std::string>& args, const fs::path& cwd, 
   for (const auto& [k, v] : vars) envStrings.push_back(k + "=" + v);
 
   std::vector<char*> argv;
-  std::string program = ZANTREL_BINARY;
+  std::string program = programFile;
   argv.push_back(program.data());
   std::vector<std::string> argCopy = args;
   for (auto& a : argCopy) argv.push_back(a.data());

@@ -48,6 +48,10 @@ class TempDir {
 RunResult runZantrel(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                      const EnvList& env = {});
 
+// The same for another program file (a copy of zantrel elsewhere, a shell).
+RunResult runProgramFile(const std::string& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& cwd, const EnvList& env = {});
+
 // Splits captured output into lines (without line ends).
 std::vector<std::string> lines(const std::string& text);
 

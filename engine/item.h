@@ -1,0 +1,37 @@
+// The values one item of a pass carries through selection, the pipeline
+// and the commit. Rebuilt for every item; nothing carries over.
+#pragma once
+
+#include <string>
+
+#include "lib/datetime.h"
+
+namespace zantrel {
+
+struct TPassItem {
+  // The entry of the long-name list, unchanged: the old name in every
+  // message and log line.
+  std::string ListedName;
+  // The path through which content and time stamps are read.
+  std::string AccessPath;
+  // The entry of the short-name list: the source of the rename or copy.
+  // Empty when the short-name list has no entry for this item.
+  std::string ShortName;
+  // Up to and including the last "/" of the starting name; empty when none.
+  std::string FolderPart;
+  // The new name under construction: a name part, extension included.
+  std::string WorkName;
+  // The EXIF capture date as read (0 until read; the last-write time when
+  // the file had none).
+  DateTime ExifDate = 0;
+  // The date that date naming or the media library used (0 until set).
+  DateTime NameDate = 0;
+  // The date format of the date steps for this item.
+  std::string ItemDateFormat;
+  // True when no EXIF capture date was taken for this item.
+  bool NoExifDate = true;
+  // FolderPart + WorkName, once the name is complete (rename ending only).
+  std::string NewPath;
+};
+
+}  // namespace zantrel

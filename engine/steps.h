@@ -1,0 +1,71 @@
+// The steps of the per-item pipeline, in pipeline order. The order and the
+// switches live in engine/pipeline.cpp; each step lives with its subject:
+//
+//   engine/pipeline.cpp     26 ending switch, 27 new path and verbose line
+//   engine/path_prefix.cpp   3 first-parent prefix, 4 path prefix
+//   engine/commit.cpp       29 commit
+//   engine/exif_step.cpp     5 EXIF read
+//   engine/name_steps.cpp    6-20 and 25, the name text steps
+//   engine/probe_steps.cpp   the magic extension of the selection, 21 image size
+//   engine/date_steps.cpp    2, 22-24 and 28, and the folder date of the commit
+//   engine/copy_endings.cpp  the two copy endings of step 26
+//
+// A step works on the item in place and says whether the item goes on.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/item.h"
+
+namespace zantrel {
+
+enum class StepResult { Continue, EndItem };
+
+// Selection: the extension (with its dot) that the content of the file at
+// path tells, or an empty text when the content is not recognised.
+std::string magicExtension(const std::string& path);
+
+StepResult stepItemDateFormat(TPassItem& item);     // 2
+StepResult stepFirstParentPrefix(TPassItem& item);  // 3
+StepResult stepPathPrefix(TPassItem& item);         // 4
+StepResult stepExifRead(TPassItem& item);           // 5
+StepResult stepReplacements(TPassItem& item);       // 6
+StepResult stepCameraTags(TPassItem& item);         // 7
+StepResult stepHtmlName(TPassItem& item);           // 8
+StepResult stepSimpleName(TPassItem& item);         // 9
+StepResult stepLowerCase(TPassItem& item);          // 10
+StepResult stepUpperCase(TPassItem& item);          // 11
+StepResult stepDownloadName(TPassItem& item);       // 12
+StepResult stepNameCase(TPassItem& item);           // 13
+StepResult stepLowerExt(TPassItem& item);           // 14
+StepResult stepUpperExt(TPassItem& item);           // 15
+StepResult stepDeleteAtStart(TPassItem& item);      // 16
+StepResult stepDeleteAtEnd(TPassItem& item);        // 17
+StepResult stepDeleteAtPosition(TPassItem& item);   // 18
+StepResult stepPrefix(TPassItem& item);             // 19
+StepResult stepSuffix(TPassItem& item);             // 20
+StepResult stepImageSizeSuffix(TPassItem& item);    // 21
+StepResult stepDatePrefix(TPassItem& item);         // 22
+StepResult stepDateSuffix(TPassItem& item);         // 23
+StepResult stepSetTime(TPassItem& item);            // 24
+StepResult stepMaxLength(TPassItem& item);          // 25
+StepResult stepEnding(TPassItem& item);             // 26
+StepResult stepNewPath(TPassItem& item);            // 27
+StepResult stepFileDatesFromExif(TPassItem& item);  // 28
+StepResult stepCommit(TPassItem& item);             // 29
+
+// The two endings of step 26; the item ends after either.
+void copyEnding(TPassItem& item);       // -copy
+void mediaCopyEnding(TPassItem& item);  // -cm
+
+// Inside the commit of a folder pass with -fdff (never in test mode), before
+// the folder is renamed: the folder's time stamps from its files.
+void adjustFolderDate(const TPassItem& item);
+
+// The form in which step 3 looks for the folder name in the file name: the
+// simple name of text (folder separators and dots become underscores, at
+// most 80 characters).
+std::string prefixTestName(std::string_view text);
+
+}  // namespace zantrel

@@ -1,0 +1,61 @@
+// The file-system side of the support library: enumeration under two
+// parallel name lists, sizes, time stamps, folders, and where the program
+// lies. Nothing here throws; every failure is a documented value.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lib/datetime.h"
+#include "platform/filesystem.h"
+
+namespace zantrel {
+
+using TNameList = std::vector<std::string>;
+
+// Appends the files (FindFiles83) or folders (FindDirs83) that match the
+// pattern to both lists; entry k of both lists names the same object (on
+// Linux under the same spelling). An entry keeps the pattern's folder part
+// ("pics/*.jpg" gives "pics/a.jpg"); with recursive, the subfolders on the
+// way follow it ("pics/sub/b.jpg"), files of a folder before those of its
+// subfolders. Hidden entries are never listed or entered, and folders
+// reached through a symbolic link are never entered. An empty short pattern
+// means the pattern. Nothing is sorted; entries keep the listing order.
+// True when the long-name list holds an entry after the call. An error
+// while listing appends "EXCEPTION - ERROR - FindFiles83" (FindDirs83) to
+// both lists and yields false.
+bool FindFiles83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
+                 TNameList& shortNames, bool recursive);
+bool FindDirs83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
+                TNameList& shortNames, bool recursive);
+
+// Size in bytes; 0 for a folder, -1 when nothing can be reached.
+int64_t getFileSize(const std::string& path);
+
+// Local time stamps of a file or folder; 0 when they cannot be read (and
+// the creation time also where the file system keeps none).
+DateTime getCreationTime(const std::string& path);
+DateTime getAccessTime(const std::string& path);
+DateTime getWriteTime(const std::string& path);
+DateTime getFolderWriteTime(const std::string& path);
+
+// Sets the time stamps of a file or folder; 0 leaves a time alone. Linux
+// keeps no settable creation time: the result tells whether the last-access
+// or last-write time was set, so a creation time alone always fails.
+bool setFileTimes(const std::string& path, DateTime creation, DateTime access, DateTime write);
+bool setFolderTimes(const std::string& path, DateTime creation, DateTime access, DateTime write);
+
+bool folderExists(const std::string& path);
+
+// Creates the folder and every missing folder above it; true when the
+// folder exists afterwards.
+bool forceFolders(const std::string& path);
+
+// fileAge: the local last-write time of a regular file cut down to an even
+// second, or -1 (missing, a folder, a year outside 1980..2107).
+using platform::fileAge;
+// A regular file whose last-write year lies within 1980..2107.
+bool fileExists(const std::string& path);
+
+}  // namespace zantrel

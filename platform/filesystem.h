@@ -1,0 +1,87 @@
+// What the program needs from the Linux file system. Every operation
+// reports whether it succeeded; none throws. Paths are used as given
+// (relative paths against the current directory). Times are local
+// wall-clock DateTime values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lib/datetime.h"
+
+namespace platform {
+
+// ---- Listing ---------------------------------------------------------------
+
+enum class EntryKind { File, Folder };
+
+struct FolderEntry {
+  std::string name;
+  EntryKind kind = EntryKind::File;
+  // A folder reached through a symbolic link: it may be listed, but a
+  // recursive search never enters it, so a link loop cannot run forever.
+  bool throughLink = false;
+};
+
+enum class ListStatus {
+  Listed,      // the folder was read to its end
+  CannotOpen,  // missing, not a folder, or no permission: nothing to list
+  ReadError,   // the folder was opened but reading it failed part-way
+};
+
+// Reads a folder once ("" is the current folder). Hidden entries (a name
+// beginning with ".") are never listed. A file is a regular file, a folder
+// a directory, both following symbolic links; FIFOs, sockets, devices and
+// dangling links are left out. Entries keep the order the system delivers.
+ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+// ---- Queries ---------------------------------------------------------------
+
+enum class ObjectKind { Missing, File, Folder, Other };
+
+// What the path reaches, following symbolic links; Missing also for a
+// dangling link.
+ObjectKind objectKind(const std::string& path);
+
+// Size in bytes of the object the path reaches; a folder counts as 0, and
+// -1 means that nothing can be reached.
+int64_t objectSize(const std::string& path);
+
+// The three time stamps of a file or folder as local time; 0 when the
+// object cannot be reached, and for the creation time also where the file
+// system keeps no birth time.
+zantrel::DateTime creationTime(const std::string& path);
+zantrel::DateTime accessTime(const std::string& path);
+zantrel::DateTime writeTime(const std::string& path);
+
+// The local last-write time of a regular file, cut down to an even second,
+// or -1 for a missing path, a folder, or a year outside 1980..2107.
+zantrel::DateTime fileAge(const std::string& path);
+
+// Sets the last-access and last-write times of a file or folder; a value of
+// 0 leaves that time alone. Linux keeps no settable creation time, so a
+// request with both values 0 can change nothing and fails.
+bool setTimes(const std::string& path, zantrel::DateTime access, zantrel::DateTime write);
+
+// True when both paths name one and the same object (device and inode). A
+// symbolic link is an object of its own here: it is not followed.
+bool sameObject(const std::string& a, const std::string& b);
+
+// ---- Changes ---------------------------------------------------------------
+
+// Read-only means: without the owner's write permission.
+bool isReadOnly(const std::string& path);
+// Adds the owner's write permission, keeping every other mode bit.
+bool clearReadOnly(const std::string& path);
+
+// Renames without ever replacing an existing object. A rename onto the
+// object's own name (same device and inode) succeeds without touching it.
+bool renameNoReplace(const std::string& from, const std::string& to);
+
+// Appends bytes to a file, creating it when missing; opened and closed in
+// this one call. False when any part fails.
+bool appendToFile(const std::string& path, std::string_view bytes);
+
+}  // namespace platform
