@@ -1,4 +1,4 @@
-#include "engine/date_steps.h"
+#include "engine/date_naming.h"
 
 #include <algorithm>
 #include <array>
