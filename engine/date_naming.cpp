@@ -4,6 +4,7 @@
 #include <array>
 #include <regex>
 
+#include "lib/paths.h"
 #include "lib/strings.h"
 
 namespace zantrel {
@@ -19,16 +20,6 @@ constexpr std::array<const char*, 25> DateLayouts = {
     "yymmdd_hhnnss",       "yymmdd-hhnnss",       "yymmdd_hhnn",      "yymmdd-hhnn",      "yymmdd_hh",
     "yymmdd-hh",           "yymmdd",              "yyyy-mm",          "yyyy_mm",          "yyyy"};
 
-// Position of the extension's dot in a name part, npos without one.
-size_t extensionStart(std::string_view name) { return name.rfind('.'); }
-
-std::string_view baseOf(std::string_view name) { return name.substr(0, std::min(extensionStart(name), name.size())); }
-
-std::string_view extensionOf(std::string_view name) {
-  const size_t dot = extensionStart(name);
-  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-}
-
 std::string collapseRepeats(std::string_view doubled, std::string_view single, std::string text) {
   while (fastPos(doubled, text, false, 1) > 0) text = fastReplace(doubled, single, std::move(text));
   return text;
@@ -36,15 +27,15 @@ std::string collapseRepeats(std::string_view doubled, std::string_view single, s
 
 }  // namespace
 
-bool isFullDateTimeName(std::string_view baseName) {
+bool isFullDateTimeName(std::string_view name) {
   static const std::regex fullDateTime(
       "^(19|20)?[0-9][0-9][-]?[01][0-9][-]?[0-3][0-9][-_ ]?[0-2][0-9][-_]?[0-5][0-9][-_]?[0-5][0-9]$");
-  return std::regex_match(baseName.begin(), baseName.end(), fullDateTime);
+  return std::regex_match(name.begin(), name.end(), fullDateTime);
 }
 
 std::string itemDateFormat(std::string_view dateFormat, std::string_view workName) {
   std::string format(dateFormat);
-  if (isFullDateTimeName(baseOf(workName))) format += "ss";
+  if (isFullDateTimeName(baseName(workName))) format += "ss";
   return format;
 }
 
@@ -73,9 +64,9 @@ DatePrefixResult addDatePrefix(const std::string& name, DateTime date, std::stri
 std::string addDateSuffix(const std::string& name, DateTime date, std::string_view format) {
   const std::string dateText = formatDateTime(format, date);
   if (fastPos(dateText, name, false, 1) > 0) return name;
-  std::string rest = removeDates(std::string(baseOf(name)), date);
+  std::string rest = removeDates(baseName(name), date);
   if (!rest.empty()) rest += "_";
-  return rest + dateText + std::string(extensionOf(name));
+  return rest + dateText + fileExtension(name);
 }
 
 DateTime medianDate(const std::vector<DateTime>& writeTimes) {

@@ -28,7 +28,7 @@ struct TPipelineRow {
 // its place but does nothing yet (see engine/steps.h for where it lives).
 const TPipelineRow Pipeline[] = {
     // #   step                         runs when                                              does
-    {2,  "item date format",           WHEN(true),                                            stepItemDateFormat},  // slot
+    {2,  "item date format",           WHEN(true),                                            stepItemDateFormat},
     {3,  "first-parent prefix",        WHEN(s.PathPrefix1),                                   stepFirstParentPrefix},
     {4,  "path prefix",                WHEN(s.PathPrefix),                                    stepPathPrefix},
     {5,  "EXIF read",                  WHEN(s.ReadExif),                                      stepExifRead},  // slot
@@ -48,13 +48,13 @@ const TPipelineRow Pipeline[] = {
     {19, "prefix",                     WHEN(!s.Prefix.empty()),                               stepPrefix},
     {20, "suffix",                     WHEN(!s.Suffix.empty()),                               stepSuffix},
     {21, "image-size suffix",          WHEN(s.SuffixSize),                                    stepImageSizeSuffix},  // slot
-    {22, "date prefix",                WHEN(s.DatePrefix && !(s.Nice && item.NoExifDate)),    stepDatePrefix},  // slot
-    {23, "date suffix",                WHEN(s.DateSuffix),                                    stepDateSuffix},  // slot
-    {24, "set time",                   WHEN(!s.SetTime.empty()),                              stepSetTime},  // slot
+    {22, "date prefix",                WHEN(s.DatePrefix && !(s.Nice && item.NoExifDate)),    stepDatePrefix},
+    {23, "date suffix",                WHEN(s.DateSuffix),                                    stepDateSuffix},
+    {24, "set time",                   WHEN(!s.SetTime.empty()),                              stepSetTime},
     {25, "maximum length",             WHEN(s.MaxLength > 16),                                stepMaxLength},  // slot
     {26, "ending switch",              WHEN(true),                                            stepEnding},  // copy endings: slots
     {27, "new path and verbose line",  WHEN(true),                                            stepNewPath},
-    {28, "file dates from EXIF",       WHEN(s.DateExif && item.ExifDate > 0),                 stepFileDatesFromExif},  // slot
+    {28, "file dates from EXIF",       WHEN(s.DateExif && item.ExifDate > 0),                 stepFileDatesFromExif},
     {29, "commit",                     WHEN(true),                                            stepCommit},
 };
 
