@@ -1,10 +1,91 @@
-// The copy endings of step 26. Slots: until copying is built, an item of a
-// -copy or -cm pass ends here untouched.
+// The copy endings of step 26: the item is copied under its new name and
+// keeps its own. A copy never replaces anything: the plain copy numbers its
+// way to a free name, the media library skips a name that is taken.
+#include <string>
+
+#include "app/settings.h"
+#include "engine/media_library.h"
+#include "engine/rename_log.h"
 #include "engine/steps.h"
+#include "lib/files.h"
+#include "lib/paths.h"
+#include "platform/console.h"
+#include "platform/copy_file.h"
+#include "platform/files.h"
 
 namespace zantrel {
 
-void copyEnding(TPassItem&) {}
-void mediaCopyEnding(TPassItem&) {}
+namespace {
+
+const std::string& copySource(const TPassItem& item) {
+  return item.ShortName.empty() ? item.ListedName : item.ShortName;
+}
+
+void reportCopied(const TPassItem& item, const std::string& dest) {
+  platform::writeLine("File copied to: " + dest);
+  if (RunSettings.WriteLog) writeLogLine({"copy", item.ListedName, dest, copySource(item)});
+}
+
+void reportFailed(const TPassItem& item) { platform::writeLine("ERROR! Failed to copy: " + copySource(item)); }
+
+// The date the library files an item under: the one a date step used, or
+// else the one the date type selects, moved by the time shift.
+DateTime libraryDate(const TPassItem& item) {
+  return item.NameDate != 0 ? item.NameDate : selectItemDate(item);
+}
+
+}  // namespace
+
+void copyEnding(TPassItem& item) {
+  if (RunSettings.Test) {
+    platform::writeLine("Copy to: " + item.WorkName + " (test)");
+    return;
+  }
+  const std::string base = baseName(item.WorkName);
+  const std::string ext = fileExtension(item.WorkName);
+  std::string dest = item.WorkName;
+  // Candidates: img_1.jpg, img_1_1.jpg, img_1_2.jpg, ... Anything already
+  // there, also a name taken between the test and the copy, moves the copy
+  // on to the next number.
+  for (long n = 1;; ++n) {
+    if (!platform::pathExists(dest)) {
+      const platform::CopyOutcome outcome = platform::copyFileNoReplace(copySource(item), dest);
+      if (outcome == platform::CopyOutcome::Copied) return reportCopied(item, dest);
+      if (outcome == platform::CopyOutcome::Failed) return reportFailed(item);
+    }
+    dest = base + "_" + std::to_string(n) + ext;
+  }
+}
+
+void mediaCopyEnding(TPassItem& item) {
+  item.NameDate = libraryDate(item);
+  const MediaKind kind = mediaKindOf(fileExtension(item.WorkName));
+  if (kind == MediaKind::None) return;
+  const std::string folder = mediaFolder(RunSettings.MediaRoot, kind, item.NameDate, item.WorkName);
+  const std::string dest = folder + item.WorkName;
+  if (platform::pathExists(dest)) {
+    platform::writeLine("File exists (skipping): " + dest);
+    return;
+  }
+  if (RunSettings.Test) {
+    platform::writeLine("Copy from: " + copySource(item));
+    platform::writeLine("to: " + dest);
+    platform::writeLine("(test - nothing copied)");
+    return;
+  }
+  if (!folderExists(folder) && !forceFolders(folder)) {
+    platform::writeLine(item.ListedName + " Error make directory: " + folder);
+    return;
+  }
+  switch (platform::copyFileNoReplace(copySource(item), dest)) {
+    case platform::CopyOutcome::Copied:
+      return reportCopied(item, dest);
+    case platform::CopyOutcome::DestinationExists:
+      platform::writeLine("File exists (skipping): " + dest);
+      return;
+    case platform::CopyOutcome::Failed:
+      return reportFailed(item);
+  }
+}
 
 }  // namespace zantrel

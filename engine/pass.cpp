@@ -96,7 +96,7 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   item.FolderPart = folderPart(item.WorkName);
   item.WorkName = namePart(item.WorkName);
 
-  return !s.EightOnly || characterCount(item.WorkName) == 8;
+  return !s.EightOnly || charCount(item.WorkName) == 8;
 }
 
 }  // namespace

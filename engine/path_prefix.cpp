@@ -2,6 +2,7 @@
 // (the usual case without -sub) adds nothing, not even a blank.
 #include "app/settings.h"
 #include "engine/steps.h"
+#include "lib/simple_name.h"
 #include "lib/strings.h"
 
 namespace zantrel {
@@ -24,8 +25,8 @@ StepResult stepFirstParentPrefix(TPassItem& item) {
   if (shown.empty()) return StepResult::Continue;
   // Compare the simple forms, so "Party" is found in "party_01.jpg" and
   // "2013" in "2013-05-01 party.jpg".
-  const std::string wanted = prefixTestName(parent);
-  if (wanted.empty() || fastPos(wanted, prefixTestName(item.WorkName), true, 1) == 0) {
+  const std::string wanted = simpleName(parent, false, SimpleNameLength);
+  if (wanted.empty() || fastPos(wanted, simpleName(item.WorkName, false, SimpleNameLength), true, 1) == 0) {
     item.WorkName = shown + " " + item.WorkName;
   }
   return StepResult::Continue;

@@ -33,25 +33,25 @@ const TPipelineRow Pipeline[] = {
     {4,  "path prefix",                WHEN(s.PathPrefix),                                    stepPathPrefix},
     {5,  "EXIF read",                  WHEN(s.ReadExif),                                      stepExifRead},  // slot
     {6,  "replacements",               WHEN(!s.Replacements.empty()),                         stepReplacements},
-    {7,  "camera tags",                WHEN(!s.ImageTag.empty()),                             stepCameraTags},  // slot
-    {8,  "html names",                 WHEN(s.Html),                                          stepHtmlName},  // slot
-    {9,  "simple names",               WHEN(s.Simple),                                        stepSimpleName},  // slot
-    {10, "lower case",                 WHEN(s.LowerCase),                                     stepLowerCase},  // slot
-    {11, "upper case",                 WHEN(s.UpperCase),                                     stepUpperCase},  // slot
-    {12, "download names",             WHEN(s.Downloads),                                     stepDownloadName},  // slot
-    {13, "name case",                  WHEN(s.NameCase),                                      stepNameCase},  // slot
-    {14, "lower-case extension",       WHEN(s.LowerExt),                                      stepLowerExt},  // slot
-    {15, "upper-case extension",       WHEN(s.UpperExt),                                      stepUpperExt},  // slot
-    {16, "delete at start",            WHEN(s.DeleteCharsStart > 0),                          stepDeleteAtStart},  // slot
-    {17, "delete at end",              WHEN(s.DeleteCharsEnd > 0),                            stepDeleteAtEnd},  // slot
-    {18, "delete at position",         WHEN(s.DeleteCharsPos > 0 && s.DeleteCharsNum > 0),    stepDeleteAtPosition},  // slot
+    {7,  "camera tags",                WHEN(!s.ImageTag.empty()),                             stepCameraTags},
+    {8,  "html names",                 WHEN(s.Html),                                          stepHtmlName},
+    {9,  "simple names",               WHEN(s.Simple),                                        stepSimpleName},
+    {10, "lower case",                 WHEN(s.LowerCase),                                     stepLowerCase},
+    {11, "upper case",                 WHEN(s.UpperCase),                                     stepUpperCase},
+    {12, "download names",             WHEN(s.Downloads),                                     stepDownloadName},
+    {13, "name case",                  WHEN(s.NameCase),                                      stepNameCase},
+    {14, "lower-case extension",       WHEN(s.LowerExt),                                      stepLowerExt},
+    {15, "upper-case extension",       WHEN(s.UpperExt),                                      stepUpperExt},
+    {16, "delete at start",            WHEN(s.DeleteCharsStart > 0),                          stepDeleteAtStart},
+    {17, "delete at end",              WHEN(s.DeleteCharsEnd > 0),                            stepDeleteAtEnd},
+    {18, "delete at position",         WHEN(s.DeleteCharsPos > 0 && s.DeleteCharsNum > 0),    stepDeleteAtPosition},
     {19, "prefix",                     WHEN(!s.Prefix.empty()),                               stepPrefix},
     {20, "suffix",                     WHEN(!s.Suffix.empty()),                               stepSuffix},
     {21, "image-size suffix",          WHEN(s.SuffixSize),                                    stepImageSizeSuffix},  // slot
     {22, "date prefix",                WHEN(s.DatePrefix && !(s.Nice && item.NoExifDate)),    stepDatePrefix},
     {23, "date suffix",                WHEN(s.DateSuffix),                                    stepDateSuffix},
     {24, "set time",                   WHEN(!s.SetTime.empty()),                              stepSetTime},
-    {25, "maximum length",             WHEN(s.MaxLength > 16),                                stepMaxLength},  // slot
+    {25, "maximum length",             WHEN(s.MaxLength > 16),                                stepMaxLength},
     {26, "ending switch",              WHEN(true),                                            stepEnding},  // copy endings: slots
     {27, "new path and verbose line",  WHEN(true),                                            stepNewPath},
     {28, "file dates from EXIF",       WHEN(s.DateExif && item.ExifDate > 0),                 stepFileDatesFromExif},

@@ -72,9 +72,4 @@ DateTime folderMedianDate(const std::string& folder);
 // the folder is renamed: the folder's time stamps from its files.
 void adjustFolderDate(const TPassItem& item);
 
-// The form in which step 3 looks for the folder name in the file name: the
-// simple name of text (folder separators and dots become underscores, at
-// most 80 characters).
-std::string prefixTestName(std::string_view text);
-
 }  // namespace zantrel

@@ -1,33 +1,20 @@
 #include "lib/wildcard.h"
 
+#include "lib/case_map.h"
 #include "lib/utf8.h"
 
 namespace zantrel {
 
 namespace {
 
-// Lower case for the letters that file names of the Latin, Greek and
-// Cyrillic alphabets commonly hold; other characters stand for themselves.
-char32_t foldForMatch(char32_t c) {
-  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
-  if (c == 0x178) return 0xFF;
-  if (c >= 0x100 && c <= 0x17F) {
-    const bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-    if (oddPairs) return (c & 1) ? c + 1 : c;
-    return (c & 1) ? c : c + 1;
-  }
-  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
-  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
-  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-  return c;
-}
+// Through the capital and back, so that every pair of simple case
+// mappings meets (final sigma and sigma, long s and s).
+char32_t foldForMatch(char32_t c) { return simpleLower(simpleUpper(c)); }
 
 struct Text {
   std::string_view bytes;
-  bool utf8;
-  char32_t at(size_t& pos) const { return nextCharacter(bytes, pos, utf8); }
+  Encoding encoding;
+  char32_t at(size_t& pos) const { return nextChar(bytes, pos, encoding); }
 };
 
 bool matchText(const Text& pattern, const Text& name) {
@@ -68,7 +55,7 @@ bool matchesWildcard(std::string_view pattern, std::string_view name) {
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string_view::npos) {
     pattern.remove_suffix(2);
   }
-  return matchText(Text{pattern, isValidUtf8(pattern)}, Text{name, isValidUtf8(name)});
+  return matchText(Text{pattern, textEncoding(pattern)}, Text{name, textEncoding(name)});
 }
 
 }  // namespace zantrel
