@@ -14,6 +14,7 @@
 #include "lib/utf8.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
+#include "probes/magic.h"
 
 namespace zantrel {
 
@@ -91,7 +92,7 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   }
 
   item.WorkName = item.ListedName;
-  if (s.Magic && fileExtension(item.ListedName).empty()) item.WorkName += magicExtension(item.ListedName);
+  if (s.Magic && fileExtension(item.ListedName).empty()) item.WorkName += detectExtension(item.ListedName);
 
   item.FolderPart = folderPart(item.WorkName);
   item.WorkName = namePart(item.WorkName);

@@ -47,7 +47,7 @@ const TPipelineRow Pipeline[] = {
     {18, "delete at position",         WHEN(s.DeleteCharsPos > 0 && s.DeleteCharsNum > 0),    stepDeleteAtPosition},
     {19, "prefix",                     WHEN(!s.Prefix.empty()),                               stepPrefix},
     {20, "suffix",                     WHEN(!s.Suffix.empty()),                               stepSuffix},
-    {21, "image-size suffix",          WHEN(s.SuffixSize),                                    stepImageSizeSuffix},  // slot
+    {21, "image-size suffix",          WHEN(s.SuffixSize),                                    stepImageSizeSuffix},
     {22, "date prefix",                WHEN(s.DatePrefix && !(s.Nice && item.NoExifDate)),    stepDatePrefix},
     {23, "date suffix",                WHEN(s.DateSuffix),                                    stepDateSuffix},
     {24, "set time",                   WHEN(!s.SetTime.empty()),                              stepSetTime},

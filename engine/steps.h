@@ -6,7 +6,7 @@
 //   engine/commit.cpp       29 commit
 //   engine/exif_step.cpp     5 EXIF read
 //   engine/name_steps.cpp    6-20 and 25, the name text steps
-//   engine/probe_steps.cpp   the magic extension of the selection, 21 image size
+//   engine/probe_steps.cpp  21 image-size suffix
 //   engine/date_steps.cpp    2, 22-24 and 28, and the folder date of the commit
 //   engine/copy_endings.cpp  the two copy endings of step 26
 //
@@ -21,10 +21,6 @@
 namespace zantrel {
 
 enum class StepResult { Continue, EndItem };
-
-// Selection: the extension (with its dot) that the content of the file at
-// path tells, or an empty text when the content is not recognised.
-std::string magicExtension(const std::string& path);
 
 StepResult stepItemDateFormat(TPassItem& item);     // 2
 StepResult stepFirstParentPrefix(TPassItem& item);  // 3

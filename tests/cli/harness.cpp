@@ -168,6 +168,36 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
+std::vector<std::string> sortedLines(const std::string& text) {
+  std::vector<std::string> out = lines(text);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::string shellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+RunResult runZantrelVia(const std::string& launcher, const std::vector<std::string>& args, const fs::path& cwd) {
+  TempDir capture;
+  // The launcher may run zantrel as another user, who must be able to
+  // write the captured output.
+  fs::permissions(capture.path(), fs::perms::all);
+  std::string command = "cd " + shellQuoted(cwd.string()) + " && TZ=" + TestZone + " " + launcher + " " +
+                        shellQuoted(ZANTREL_BINARY);
+  for (const std::string& a : args) command += " " + shellQuoted(a);
+  command += " >" + shellQuoted((capture / "out").string()) + " 2>" + shellQuoted((capture / "err").string()) +
+             " </dev/null";
+  const int status = std::system(command.c_str());
+  RunResult r;
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = capture.read("out");
+  r.err = capture.read("err");
+  return r;
+}
+
 namespace {
 
 time_t localTimeOf(int year, int month, int day, int hour, int minute, int second) {

@@ -52,8 +52,19 @@ RunResult runZantrel(const std::vector<std::string>& args, const std::filesystem
 RunResult runProgramFile(const std::string& program, const std::vector<std::string>& args,
                          const std::filesystem::path& cwd, const EnvList& env = {});
 
+// Runs zantrel in folder cwd through a launcher, by the shell: the
+// launcher command line (such as "setpriv --reuid=65534 ...") gets the
+// binary and the arguments after it. TZ is set as for runZantrel.
+RunResult runZantrelVia(const std::string& launcher, const std::vector<std::string>& args,
+                        const std::filesystem::path& cwd);
+
+// Text single-quoted for the shell.
+std::string shellQuoted(const std::string& text);
+
 // Splits captured output into lines (without line ends).
 std::vector<std::string> lines(const std::string& text);
+// The same lines sorted, for output in listing order.
+std::vector<std::string> sortedLines(const std::string& text);
 
 // Sets a file's modification time from local calendar fields.
 void setLocalMtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,

@@ -14,29 +14,17 @@ using namespace testing_support;
 
 namespace {
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
 // Runs zantrel in dir with dir/ro mounted read-only for that run only.
 RunResult runOnReadOnlyMount(const TempDir& dir, const std::vector<std::string>& args) {
-  TempDir capture;
-  std::string command = "cd " + quoted(dir.path().string()) +
-                        " && TZ=Europe/Berlin unshare --mount sh -c "
-                        "'mount --bind ro ro && mount -o remount,bind,ro ro && exec \"$0\" \"$@\"' " +
-                        quoted(ZANTREL_BINARY);
-  for (const std::string& a : args) command += " " + quoted(a);
-  command += " >" + quoted((capture / "out").string()) + " 2>" + quoted((capture / "err").string());
-  RunResult r;
-  const int status = std::system(command.c_str());
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = capture.read("out");
-  r.err = capture.read("err");
-  return r;
+  return runZantrelVia("unshare --mount sh -c "
+                       "'mount --bind ro ro && mount -o remount,bind,ro ro && exec \"$0\" \"$@\"'",
+                       args, dir.path());
 }
 
 bool readOnlyMountsPermitted() {
   TempDir probe;
   probe.mkdir("ro");
-  const std::string command = "cd " + quoted(probe.path().string()) +
+  const std::string command = "cd " + shellQuoted(probe.path().string()) +
                               " && unshare --mount sh -c 'mount --bind ro ro && mount -o remount,bind,ro ro' "
                               ">/dev/null 2>&1";
   return std::system(command.c_str()) == 0;

@@ -19,12 +19,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-Names sortedLines(const std::string& out) {
-  Names l = lines(out);
-  std::sort(l.begin(), l.end());
-  return l;
-}
-
 // The log files in the folder (there should be at most one).
 Names logFiles(const TempDir& dir) {
   Names logs;

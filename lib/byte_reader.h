@@ -1,0 +1,94 @@
+// Bounded access to the bytes of a file or of a memory block, for the
+// readers that look into file headers. A reader asks a ByteSource for bytes
+// at an offset and gets at most what is there, so whatever offsets and
+// lengths a header claims, nothing outside the data is ever touched. The
+// same readers run on a file (FileBytes) and, in tests and fuzzing, on
+// memory (MemoryBytes).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/input_file.h"
+
+namespace zantrel {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to count bytes from offset into buffer; the number copied, 0 at or
+  // past the end.
+  virtual size_t readAt(uint64_t offset, void* buffer, size_t count) const = 0;
+};
+
+class MemoryBytes : public ByteSource {
+ public:
+  explicit MemoryBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  size_t readAt(uint64_t offset, void* buffer, size_t count) const override;
+
+ private:
+  std::span<const uint8_t> bytes_;
+};
+
+class FileBytes : public ByteSource {
+ public:
+  // False when the path is no regular file that can be opened for reading.
+  bool open(const std::string& path) { return file_.open(path); }
+  // Asks no more than the file holds, so that a block read at the end of
+  // the file takes one system call.
+  size_t readAt(uint64_t offset, void* buffer, size_t count) const override {
+    if (offset >= file_.size()) return 0;
+    return file_.readAt(offset, buffer, static_cast<size_t>(std::min<uint64_t>(count, file_.size() - offset)));
+  }
+
+ private:
+  platform::InputFile file_;
+};
+
+// Sequential reading with cheap skips: bytes come from the source one block
+// at a time, so a walk over many small fields costs one read per block, and
+// a skip within the block costs nothing.
+class BlockReader {
+ public:
+  static constexpr size_t BlockSize = 4096;
+
+  explicit BlockReader(const ByteSource& source, uint64_t position = 0);
+
+  uint64_t position() const { return position_; }
+  void seek(uint64_t position) { position_ = position; }
+  // Moves on by count bytes; false when that would pass 2^64 (the position
+  // is then left alone). Skipping past the end is allowed: reads there fail.
+  bool skip(uint64_t count);
+
+  // One byte; false at the end of the data.
+  bool readByte(uint8_t& value);
+  // Up to count bytes; the number read. The position moves by that number.
+  size_t read(void* buffer, size_t count);
+  // Exactly count bytes or false (the position then stays where it was).
+  bool readExact(void* buffer, size_t count);
+
+ private:
+  bool fill();
+
+  const ByteSource& source_;
+  std::vector<uint8_t> block_;
+  uint64_t blockStart_ = 0;
+  size_t blockLength_ = 0;
+  uint64_t position_;
+};
+
+// Numbers from raw bytes in a stated byte order.
+inline uint16_t bigEndian16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+inline uint16_t littleEndian16(const uint8_t* p) { return static_cast<uint16_t>(p[1] << 8 | p[0]); }
+inline uint32_t bigEndian32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+}
+inline uint32_t littleEndian32(const uint8_t* p) {
+  return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | uint32_t{p[0]};
+}
+
+}  // namespace zantrel

@@ -1,0 +1,82 @@
+#include "lib/byte_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+namespace {
+
+using zantrel::BlockReader;
+using zantrel::ByteSource;
+using zantrel::MemoryBytes;
+
+std::span<const uint8_t> bytesOf(const std::string& s) {
+  return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+// Counts how often the reader goes to its source.
+class CountingSource : public ByteSource {
+ public:
+  explicit CountingSource(const std::string& data) : memory_(bytesOf(data)) {}
+  size_t readAt(uint64_t offset, void* buffer, size_t count) const override {
+    ++reads;
+    return memory_.readAt(offset, buffer, count);
+  }
+  mutable int reads = 0;
+
+ private:
+  MemoryBytes memory_;
+};
+
+TEST(MemoryBytes, NeverReadsPastTheEnd) {
+  std::string data = "abcdef";
+  MemoryBytes memory(bytesOf(data));
+  char out[8] = {};
+  EXPECT_EQ(memory.readAt(4, out, 8), 2u);
+  EXPECT_EQ(std::string(out, 2), "ef");
+  EXPECT_EQ(memory.readAt(6, out, 1), 0u);
+  EXPECT_EQ(memory.readAt(std::numeric_limits<uint64_t>::max(), out, 8), 0u);
+}
+
+TEST(BlockReader, ReadsByteByByteInBlocks) {
+  std::string data(3 * BlockReader::BlockSize + 10, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+  CountingSource source(data);
+  BlockReader reader(source);
+  uint8_t b = 0;
+  for (size_t i = 0; i < data.size(); ++i) {
+    ASSERT_TRUE(reader.readByte(b));
+    ASSERT_EQ(b, static_cast<uint8_t>(i * 7));
+  }
+  EXPECT_FALSE(reader.readByte(b));
+  EXPECT_LE(source.reads, 5);
+}
+
+TEST(BlockReader, SkipsAndReadsAcrossBlocks) {
+  std::string data(2 * BlockReader::BlockSize, 'a');
+  data.replace(BlockReader::BlockSize - 2, 4, "wxyz");
+  CountingSource source(data);
+  BlockReader reader(source);
+  uint8_t b = 0;
+  ASSERT_TRUE(reader.readByte(b));
+  ASSERT_TRUE(reader.skip(BlockReader::BlockSize - 3));
+  char out[4];
+  ASSERT_TRUE(reader.readExact(out, 4));
+  EXPECT_EQ(std::string(out, 4), "wxyz");
+  EXPECT_EQ(reader.position(), BlockReader::BlockSize + 2);
+  // A read that cannot be completed leaves the position alone.
+  char big[BlockReader::BlockSize];
+  EXPECT_FALSE(reader.readExact(big, sizeof big));
+  EXPECT_EQ(reader.position(), BlockReader::BlockSize + 2);
+  EXPECT_EQ(reader.read(big, sizeof big), BlockReader::BlockSize - 2);
+  // Past the end and past 2^64.
+  EXPECT_TRUE(reader.skip(1000));
+  EXPECT_FALSE(reader.readByte(b));
+  EXPECT_FALSE(reader.skip(std::numeric_limits<uint64_t>::max()));
+  reader.seek(0);
+  ASSERT_TRUE(reader.readByte(b));
+  EXPECT_EQ(b, 'a');
+}
+
+}  // namespace
