@@ -38,12 +38,7 @@ void folderPass(const PassRunner& pass) {
 
 void mediaLibrarySequence(const PassRunner& pass) {
   TRunSettings& s = RunSettings;
-  s.DatePrefix = true;
-  s.DateType = "E";
-  s.ReadExif = true;
-  s.DateExif = true;
-  s.Simple = true;
-  s.LowerExt = true;
+  applyImagesPreset(s);
   s.FileSpec = MediaImages;
   pass();
 
@@ -81,12 +76,7 @@ void niceSequence(const PassRunner& pass) {
   };
 
   resetStage();
-  s.DatePrefix = true;
-  s.DateType = "E";
-  s.ReadExif = true;
-  s.DateExif = true;
-  s.Simple = true;
-  s.LowerExt = true;
+  applyImagesPreset(s);
   s.ImageTag = imageTag;
   s.EightOnly = true;
   s.FileSpec = "*.jpg,*.jpeg,*.png";

@@ -287,12 +287,7 @@ void applyBareOption(BareOption option, const std::string& arg) {
       break;
     case BareOption::Verbose: s.Verbose = true; break;
     case BareOption::Images:
-      s.DatePrefix = true;
-      s.DateType = "E";
-      s.ReadExif = true;
-      s.DateExif = true;
-      s.Simple = true;
-      s.LowerExt = true;
+      applyImagesPreset(s);
       break;
     case BareOption::Movies:
       s.DatePrefix = true;

@@ -13,4 +13,13 @@ void resetSettings() {
   RunSettings = std::move(fresh);
 }
 
+void applyImagesPreset(TRunSettings& s) {
+  s.DatePrefix = true;
+  s.DateType = "E";
+  s.ReadExif = true;
+  s.DateExif = true;
+  s.Simple = true;
+  s.LowerExt = true;
+}
+
 }  // namespace zantrel

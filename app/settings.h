@@ -72,4 +72,8 @@ extern TRunSettings RunSettings;
 // Every field back to its default, except Replacements and LogFileName.
 void resetSettings();
 
+// The photo settings of -i, which the media library and -nice use too:
+// EXIF date in front, file time from EXIF, simple name, lower-case extension.
+void applyImagesPreset(TRunSettings& s);
+
 }  // namespace zantrel

@@ -1,9 +1,31 @@
-// Step 5, the EXIF read. Slot: until the EXIF reader exists no capture date
-// is taken, so NoExifDate stays true and ExifDate 0.
+// Step 5, the EXIF read: the capture date of the item, or its last-write
+// time with a warning when it has none. The only guarded step: whatever
+// goes wrong inside the reader costs this item its EXIF date, not the run.
+#include <exception>
+
 #include "engine/steps.h"
+#include "exif/capture_date.h"
+#include "lib/files.h"
+#include "platform/console.h"
 
 namespace zantrel {
 
-StepResult stepExifRead(TPassItem&) { return StepResult::Continue; }
+StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readExifCaptureDate); }
+
+StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
+  item.NoExifDate = true;
+  try {
+    item.ExifDate = reader(item.AccessPath);
+  } catch (const std::exception&) {
+    platform::writeLine("Error: Can not find Exif date? (" + item.ListedName + ")");
+  }
+  // Anything before 1899-12-31 counts as no date.
+  item.NoExifDate = item.ExifDate < 1.0;
+  if (item.NoExifDate) {
+    item.ExifDate = getWriteTime(item.AccessPath);
+    platform::writeLine("Warning: no Exif date found, using filedate. (" + item.ListedName + ")");
+  }
+  return StepResult::Continue;
+}
 
 }  // namespace zantrel

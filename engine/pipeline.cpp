@@ -31,7 +31,7 @@ const TPipelineRow Pipeline[] = {
     {2,  "item date format",           WHEN(true),                                            stepItemDateFormat},
     {3,  "first-parent prefix",        WHEN(s.PathPrefix1),                                   stepFirstParentPrefix},
     {4,  "path prefix",                WHEN(s.PathPrefix),                                    stepPathPrefix},
-    {5,  "EXIF read",                  WHEN(s.ReadExif),                                      stepExifRead},  // slot
+    {5,  "EXIF read",                  WHEN(s.ReadExif),                                      stepExifRead},
     {6,  "replacements",               WHEN(!s.Replacements.empty()),                         stepReplacements},
     {7,  "camera tags",                WHEN(!s.ImageTag.empty()),                             stepCameraTags},
     {8,  "html names",                 WHEN(s.Html),                                          stepHtmlName},

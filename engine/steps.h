@@ -51,6 +51,10 @@ StepResult stepNewPath(TPassItem& item);            // 27
 StepResult stepFileDatesFromExif(TPassItem& item);  // 28
 StepResult stepCommit(TPassItem& item);             // 29
 
+// Step 5 with the capture-date reader given (tests hand in one that fails).
+using ExifDateReader = DateTime (*)(const std::string& path);
+StepResult readExifDateWith(TPassItem& item, ExifDateReader reader);
+
 // The two endings of step 26; the item ends after either.
 void copyEnding(TPassItem& item);       // -copy
 void mediaCopyEnding(TPassItem& item);  // -cm

@@ -13,8 +13,8 @@ size_t MemoryBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
   return n;
 }
 
-BlockReader::BlockReader(const ByteSource& source, uint64_t position)
-    : source_(source), block_(BlockSize), position_(position) {}
+BlockReader::BlockReader(const ByteSource& source, uint64_t position, size_t blockSize)
+    : source_(source), block_(std::max<size_t>(blockSize, 1)), position_(position) {}
 
 bool BlockReader::skip(uint64_t count) {
   if (count > std::numeric_limits<uint64_t>::max() - position_) return false;

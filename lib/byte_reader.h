@@ -56,7 +56,9 @@ class BlockReader {
  public:
   static constexpr size_t BlockSize = 4096;
 
-  explicit BlockReader(const ByteSource& source, uint64_t position = 0);
+  // A reader that expects long runs of data (whole segments) takes larger
+  // blocks.
+  explicit BlockReader(const ByteSource& source, uint64_t position = 0, size_t blockSize = BlockSize);
 
   uint64_t position() const { return position_; }
   void seek(uint64_t position) { position_ = position; }

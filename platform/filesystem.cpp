@@ -110,6 +110,17 @@ ObjectKind objectKind(const std::string& path) {
   return ObjectKind::Other;
 }
 
+FileStatus fileStatus(const std::string& path) {
+  FileStatus result;
+  struct stat st {};
+  if (!statFollow(path, st)) return result;
+  result.exists = true;
+  result.isFolder = S_ISDIR(st.st_mode);
+  result.size = static_cast<uint64_t>(st.st_size);
+  result.localWriteTime = localDateTimeOf(unixTimeOf(st.st_mtim));
+  return result;
+}
+
 int64_t objectSize(const std::string& path) {
   struct stat st {};
   if (!statFollow(path, st)) return -1;

@@ -45,6 +45,17 @@ enum class ObjectKind { Missing, File, Folder, Other };
 // dangling link.
 ObjectKind objectKind(const std::string& path);
 
+// What a content reader needs to know of a path, from a single stat call
+// (following symbolic links): whether it is there, whether it is a folder,
+// its size and its local last-write time.
+struct FileStatus {
+  bool exists = false;
+  bool isFolder = false;
+  uint64_t size = 0;
+  zantrel::DateTime localWriteTime = 0;
+};
+FileStatus fileStatus(const std::string& path);
+
 // Size in bytes of the object the path reaches; a folder counts as 0, and
 // -1 means that nothing can be reached.
 int64_t objectSize(const std::string& path);

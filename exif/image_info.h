@@ -1,0 +1,149 @@
+// The tag reader: walks the TIFF directories of one EXIF block and records
+// the fixed facts that callers ask for by field, above all where the three
+// date values lie. Tag texts, titles and entry lists are built through the
+// hooks at the bottom of the class, whose tables live apart from the walk.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "exif/end_ind.h"
+#include "lib/datetime.h"
+
+namespace zantrel {
+
+class TimgData;
+
+using TagDecoder = std::string (*)(const std::string& text);
+
+// A row of the tag tables, and one entry read from a file.
+struct TTagEntry {
+  uint16_t ValueType = 0;
+  uint16_t Number = 0;
+  std::string Name;
+  std::string Title;
+  std::string ValueList;
+  std::string Text;
+  std::string RawBytes;
+  int64_t ValuePos = 0;
+  std::string FormatPattern;
+  int RawLength = 0;
+  TagDecoder Decoder = nullptr;
+};
+
+// Directory kinds.
+inline constexpr int MainDirectory = 1;
+inline constexpr int GpsDirectory = 2;
+inline constexpr int ThumbDirectory = 4;
+
+// Build codes: what the reader builds besides its fixed facts.
+inline constexpr int BuildTexts = 2;
+inline constexpr int BuildLists = 4;
+inline constexpr int BuildEverything = 255;
+
+// Bytes per value of each TIFF type 0..12; a type above 12 counts 0.
+inline constexpr std::array<int, 13> BytesPerFormat = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+int bytesPerFormat(int type);
+
+// Hostile files can chain or overlap directories without end; a real
+// camera file has fewer than a dozen directories of a few hundred entries.
+inline constexpr int MaxDirectoryWalks = 256;
+inline constexpr int MaxDirectoryDepth = 16;
+inline constexpr int64_t MaxEntriesRead = 1 << 17;
+
+class TImageInfo : public tEndInd {
+ public:
+  TImageInfo(TimgData* parent, int buildCode);
+  virtual ~TImageInfo();
+  TImageInfo(const TImageInfo&) = delete;
+  TImageInfo& operator=(const TImageInfo&) = delete;
+
+  std::vector<TTagEntry> Tags;
+  TimgData* Parent;  // not owned
+  std::string ExifVersionText;
+  std::string MakeText;
+  std::string ModelText;
+  std::string DateText;
+  int Height = 0;
+  int Width = 0;
+  int64_t HeightPos = 0;
+  int64_t WidthPos = 0;
+  int FlashValue = 0;
+  int BuildCode;
+  std::string MakerNoteBytes;
+  bool IsTiff = false;
+  std::string CommentText;
+  int64_t CommentPos = 0;
+  int64_t CommentLength = 0;
+  int64_t DateTimePos = 0;
+  int64_t DateTimeOriginalPos = 0;
+  int64_t DateTimeDigitizedPos = 0;
+  std::string ThumbReportText;
+  int64_t ThumbDirOffset = 0;
+  int64_t ThumbDirLength = 0;
+  int ThumbCompression = 0;
+  std::vector<TTagEntry> ThumbTags;
+  std::string ReportText;
+  std::string MakerNoteReportText;
+  bool MakerNoteFound = false;
+  int64_t MakerNotePos = 0;
+
+  // Index in Tags of the first entry with this name (ignoring case), -1.
+  virtual int tagIndexByName(std::string_view name) const;
+  // That entry's text, "" when there is none.
+  virtual std::string tagValueByName(std::string_view name) const;
+
+  // Walks the directory at position start; an offset X stored in the data
+  // means position X + base; length bounds the directory size test.
+  void walkDirectory(int64_t start, int64_t base, int64_t length, int kind);
+
+  double numericTagValue(std::string_view raw, int type) const;
+
+  // The capture date: DateTimeOriginal, else DateTimeDigitized, else
+  // DateTime; 0 when the first of them present does not convert.
+  DateTime exifDateTime() const;
+  // The 19 characters from pos of the EXIF block (fewer at its end).
+  std::string dateTextAt(int64_t pos) const;
+
+  // The EXIF block's bytes, where value bytes are read from.
+  const std::string& blockBytes() const;
+
+  // Hooks of the tag texts and entry lists (build codes 2 and 4). raw is a
+  // view into the block and may be as long as the block itself.
+  std::string buildEntryText(uint16_t tag, uint16_t type, std::string_view raw, int64_t valuePos,
+                             uint64_t byteCount, int kind);
+  void storeEntry(uint16_t tag, const std::string& text, std::string_view raw, int64_t valuePos, uint16_t type,
+                  int kind);
+  // Adds the 35 mm focal length when the file does not state it.
+  void deriveFocalLength35();
+  // Gives the table rows their titles; once per process, at the first
+  // reader's creation.
+  static void makeTitles();
+
+ private:
+  bool wasVisited(int64_t start, int64_t base) const;
+  void readEntry(int64_t p, int64_t base, int64_t length, int kind);
+  void followDirectory(int64_t valuePos, int64_t base, int64_t length, int kind);
+
+  // Directories walked, as (base, start): a pointer to one of them is not
+  // followed again, so directories that point at each other cannot loop.
+  std::set<std::pair<int64_t, int64_t>> visitedDirs_;
+  int walks_ = 0;
+  int depth_ = 0;
+  int64_t entriesRead_ = 0;
+};
+
+// Converts "yyyy:mm:dd hh:nn:ss" by fixed character positions; the
+// separators are not looked at. 0 when the text is no valid date and time.
+DateTime parseExifDate(std::string_view text);
+
+// Nearest integer, a half going to the even neighbour; 0 for values that
+// no int can hold.
+int roundToInt(double value);
+
+}  // namespace zantrel
