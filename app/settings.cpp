@@ -15,7 +15,7 @@ void resetSettings() {
 
 void applyImagesPreset(TRunSettings& s) {
   s.DatePrefix = true;
-  s.DateType = "E";
+  s.DateType = 'E';
   s.ReadExif = true;
   s.DateExif = true;
   s.Simple = true;
