@@ -152,8 +152,9 @@ TEST(DateNamingCli, DateTypes) {
   setLocalMtime(e, 2013, 4, 12, 15, 30, 45);
   runZantrel({"-dp", "-dt=A", "a.jpg"}, dir.path());
   runZantrel({"-dp", "-dt=W", "w.jpg"}, dir.path());
-  // Without an EXIF date the last-write time stands in.
-  runZantrel({"-dp", "-dt=e", "e.jpg"}, dir.path());
+  // Without an EXIF date the last-write time stands in, with a warning.
+  RunResult r = runZantrel({"-dp", "-dt=e", "e.jpg"}, dir.path());
+  EXPECT_TRUE(hasLine(r, "Warning: no Exif date found, using filedate. (e.jpg)")) << r.out;
   EXPECT_EQ(dir.list(),
             (std::vector<std::string>{"130412-1530_e.jpg", "130412-1530_w.jpg", "140506-0708_a.jpg"}));
 }
