@@ -31,14 +31,7 @@ void reportFailed(const TPassItem& item) { platform::writeLine("ERROR! Failed to
 // The date the library files an item under: the one a date step used, or
 // else the one the date type selects, moved by the time shift.
 DateTime libraryDate(const TPassItem& item) {
-  if (item.NameDate != 0) return item.NameDate;
-  const TRunSettings& s = RunSettings;
-  DateTime d;
-  if (s.DateType == "C") d = getCreationTime(item.AccessPath);
-  else if (s.DateType == "A") d = getAccessTime(item.AccessPath);
-  else if (s.DateType == "E" && item.ExifDate > 0) d = item.ExifDate;
-  else d = getWriteTime(item.AccessPath);
-  return d + s.TimeShift;
+  return item.NameDate != 0 ? item.NameDate : selectItemDate(item);
 }
 
 }  // namespace

@@ -1,17 +1,153 @@
 // The date steps: 2 (item date format), 22 and 23 (date in the name), 24
 // (set time), 28 (file dates from EXIF) and the folder date of the commit.
-// Slots: until the date steps are built, the item date format stays
-// DateFormat, the name gets no date and no time stamp changes.
+#include <cmath>
+#include <vector>
+
+#include "app/settings.h"
+#include "engine/date_naming.h"
+#include "engine/rename_log.h"
 #include "engine/steps.h"
+#include "lib/date_valid.h"
+#include "lib/files.h"
+#include "platform/console.h"
+#include "platform/filesystem.h"
 
 namespace zantrel {
 
-StepResult stepItemDateFormat(TPassItem&) { return StepResult::Continue; }
-StepResult stepDatePrefix(TPassItem&) { return StepResult::Continue; }
-StepResult stepDateSuffix(TPassItem&) { return StepResult::Continue; }
-StepResult stepSetTime(TPassItem&) { return StepResult::Continue; }
-StepResult stepFileDatesFromExif(TPassItem&) { return StepResult::Continue; }
+namespace {
 
-void adjustFolderDate(const TPassItem&) {}
+// Differences up to this many seconds count as the same time: file systems
+// of cameras keep last-write times in two-second steps.
+constexpr double ExifTolerance = 3.0;
+
+bool withinSeconds(DateTime a, DateTime b, double seconds) {
+  // Half a millisecond of slack absorbs the rounding of day fractions.
+  return std::fabs(a - b) * SecondsPerDay <= seconds + 0.0005;
+}
+
+void reportSetTimeFailure(const std::string& path) { platform::writeLine("ERROR! Failed to set time: " + path); }
+
+}  // namespace
+
+DateTime selectItemDate(const TPassItem& item) {
+  const TRunSettings& s = RunSettings;
+  DateTime date;
+  if (s.DateType == "C") date = getCreationTime(item.AccessPath);
+  else if (s.DateType == "A") date = getAccessTime(item.AccessPath);
+  else if (s.DateType == "E" && item.ExifDate > 0) date = item.ExifDate;
+  else date = getWriteTime(item.AccessPath);
+  return date + s.TimeShift;
+}
+
+StepResult stepItemDateFormat(TPassItem& item) {
+  item.ItemDateFormat = itemDateFormat(RunSettings.DateFormat, item.WorkName);
+  return StepResult::Continue;
+}
+
+StepResult stepDatePrefix(TPassItem& item) {
+  item.NameDate = selectItemDate(item);
+  DatePrefixResult result = addDatePrefix(item.WorkName, item.NameDate, item.ItemDateFormat);
+  if (result.added) {
+    platform::writeLine(result.remainder);
+    item.WorkName = std::move(result.name);
+  }
+  return StepResult::Continue;
+}
+
+StepResult stepDateSuffix(TPassItem& item) {
+  item.NameDate = selectItemDate(item);
+  item.WorkName = addDateSuffix(item.WorkName, item.NameDate, item.ItemDateFormat);
+  return StepResult::Continue;
+}
+
+StepResult stepSetTime(TPassItem& item) {
+  const TRunSettings& s = RunSettings;
+  // Every item reads the user's text afresh: a rewritten text such as
+  // "2011-12-25 9:05:00" would not pass the check a second time, and the
+  // files after the first would silently keep their times.
+  std::string text = s.SetTime;
+  DateTime target = 0;
+  if (!normalizeDateText(text, 0) || !parseDateTimeText(text, target)) return StepResult::Continue;
+
+  const char* label;
+  DateTime old;
+  DateTime creation = 0, access = 0, write = 0;
+  if (s.DateType == "C") {
+    label = " CreateDateTime adjusted: ";
+    old = getCreationTime(item.AccessPath);
+    creation = target;
+  } else if (s.DateType == "A") {
+    label = " LastAccessDateTime adjusted: ";
+    old = getAccessTime(item.AccessPath);
+    access = target;
+  } else {
+    label = " LastWriteDateTime adjusted: ";
+    old = getWriteTime(item.AccessPath);
+    write = target;
+  }
+  item.NameDate = old;
+
+  const std::string line = item.ListedName + label + dateTimeText(old) + " -> " + dateTimeText(target);
+  if (s.Test) platform::writeLine(line + " (test)");
+  else if (!setFileTimes(item.AccessPath, creation, access, write)) reportSetTimeFailure(item.AccessPath);
+  else platform::writeLine(line);
+  return StepResult::Continue;
+}
+
+StepResult stepFileDatesFromExif(TPassItem& item) {
+  const TRunSettings& s = RunSettings;
+  const DateTime age = fileAge(item.AccessPath);
+  if (age == -1.0) {
+    platform::writeLine("ERROR! Filename problem: " + item.AccessPath);
+    return StepResult::EndItem;
+  }
+  const DateTime target = item.ExifDate + s.TimeShift;
+  if (withinSeconds(target, age, ExifTolerance)) return StepResult::Continue;
+
+  const std::string line = item.NewPath + " Create+Write adjusted to: " + dateTimeText(target);
+  if (s.Test) {
+    platform::writeLine(line + " (test)");
+    return StepResult::Continue;
+  }
+  // Set under the old name: the rename comes after.
+  if (!setFileTimes(item.ListedName, target, 0, target)) {
+    reportSetTimeFailure(item.ListedName);
+    return StepResult::Continue;
+  }
+  platform::writeLine(line);
+  if (s.WriteLog) writeLogLine({"time", item.NewPath, "Create+Write adjusted"});
+  return StepResult::Continue;
+}
+
+DateTime folderMedianDate(const std::string& folder) {
+  std::vector<platform::FolderEntry> entries;
+  if (platform::listFolder(folder, entries) != platform::ListStatus::Listed) return 0;
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  std::vector<DateTime> times;
+  for (const auto& entry : entries) {
+    if (entry.kind != platform::EntryKind::File) continue;
+    const DateTime age = fileAge(prefix + entry.name);
+    if (age != -1.0) times.push_back(age);
+  }
+  return medianDate(times);
+}
+
+void adjustFolderDate(const TPassItem& item) {
+  const DateTime median = folderMedianDate(item.ShortName);
+  if (!(median > 0)) {
+    platform::writeLine(item.ListedName + " Error: no files in folder date found?");
+    return;
+  }
+  const DateTime old = getFolderWriteTime(item.ShortName);
+  if (old == median) return;
+  platform::clearReadOnly(item.ShortName);
+  if (!setFolderTimes(item.ShortName, median, median, median)) {
+    reportSetTimeFailure(item.ShortName);
+    return;
+  }
+  platform::writeLine(item.ListedName + " Folder Date adjusted: " + dateTimeText(median) + " (was " +
+                      dateTimeText(old) + ")");
+  if (RunSettings.WriteLog) writeLogLine({"time", item.ListedName, item.ShortName, "Folder Date adjusted"});
+}
 
 }  // namespace zantrel

@@ -24,11 +24,11 @@ struct TPipelineRow {
 // look at what earlier ones produced (a date, a tag or a size already
 // present), so the order is part of the behaviour. Step 1 is the selection
 // in engine/pass.cpp. Steps 27 to 29 run only in the rename ending, since
-// step 26 ends the item for both copy endings. A row marked "slot" is in
-// its place but does nothing yet (see engine/steps.h for where it lives).
+// step 26 ends the item for both copy endings. engine/steps.h tells where
+// each step lives.
 const TPipelineRow Pipeline[] = {
     // #   step                         runs when                                              does
-    {2,  "item date format",           WHEN(true),                                            stepItemDateFormat},  // slot
+    {2,  "item date format",           WHEN(true),                                            stepItemDateFormat},
     {3,  "first-parent prefix",        WHEN(s.PathPrefix1),                                   stepFirstParentPrefix},
     {4,  "path prefix",                WHEN(s.PathPrefix),                                    stepPathPrefix},
     {5,  "EXIF read",                  WHEN(s.ReadExif),                                      stepExifRead},
@@ -48,13 +48,13 @@ const TPipelineRow Pipeline[] = {
     {19, "prefix",                     WHEN(!s.Prefix.empty()),                               stepPrefix},
     {20, "suffix",                     WHEN(!s.Suffix.empty()),                               stepSuffix},
     {21, "image-size suffix",          WHEN(s.SuffixSize),                                    stepImageSizeSuffix},
-    {22, "date prefix",                WHEN(s.DatePrefix && !(s.Nice && item.NoExifDate)),    stepDatePrefix},  // slot
-    {23, "date suffix",                WHEN(s.DateSuffix),                                    stepDateSuffix},  // slot
-    {24, "set time",                   WHEN(!s.SetTime.empty()),                              stepSetTime},  // slot
+    {22, "date prefix",                WHEN(s.DatePrefix && !(s.Nice && item.NoExifDate)),    stepDatePrefix},
+    {23, "date suffix",                WHEN(s.DateSuffix),                                    stepDateSuffix},
+    {24, "set time",                   WHEN(!s.SetTime.empty()),                              stepSetTime},
     {25, "maximum length",             WHEN(s.MaxLength > 16),                                stepMaxLength},
-    {26, "ending switch",              WHEN(true),                                            stepEnding},  // copy endings: slots
+    {26, "ending switch",              WHEN(true),                                            stepEnding},
     {27, "new path and verbose line",  WHEN(true),                                            stepNewPath},
-    {28, "file dates from EXIF",       WHEN(s.DateExif && item.ExifDate > 0),                 stepFileDatesFromExif},  // slot
+    {28, "file dates from EXIF",       WHEN(s.DateExif && item.ExifDate > 0),                 stepFileDatesFromExif},
     {29, "commit",                     WHEN(true),                                            stepCommit},
 };
 

@@ -59,6 +59,15 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader);
 void copyEnding(TPassItem& item);       // -copy
 void mediaCopyEnding(TPassItem& item);  // -cm
 
+// The date an item is named with: by DateType the creation, last-access or
+// last-write time of the file, or its EXIF date when it has one; plus
+// TimeShift. The media-library copy files an item under it too.
+DateTime selectItemDate(const TPassItem& item);
+
+// The median of the last-write times (local, in two-second steps) of the
+// plain files directly inside folder; 0 when there are none.
+DateTime folderMedianDate(const std::string& folder);
+
 // Inside the commit of a folder pass with -fdff (never in test mode), before
 // the folder is renamed: the folder's time stamps from its files.
 void adjustFolderDate(const TPassItem& item);

@@ -188,25 +188,26 @@ std::string formatDateTime(std::string_view format, DateTime value) {
 bool parseDateTimeText(std::string_view text, DateTime& out) {
   DateParts p;
   p.hour = p.minute = p.second = 0;
-  auto digits = [&](size_t pos, size_t count, int& value) {
-    if (pos + count > text.size()) return false;
+  size_t pos = 0;
+  // A field of minDigits to maxDigits digits, then the separator (none at the end).
+  auto field = [&](size_t minDigits, size_t maxDigits, int& value, char separator) {
+    size_t count = 0;
     value = 0;
-    for (size_t k = 0; k < count; ++k) {
-      const char c = text[pos + k];
-      if (c < '0' || c > '9') return false;
-      value = value * 10 + (c - '0');
+    while (pos < text.size() && count < maxDigits && text[pos] >= '0' && text[pos] <= '9') {
+      value = value * 10 + (text[pos++] - '0');
+      ++count;
     }
+    if (count < minDigits) return false;
+    if (separator == 0) return true;
+    if (pos >= text.size() || text[pos] != separator) return false;
+    ++pos;
     return true;
   };
-  if (!digits(0, 4, p.year) || text.size() < 10 || text[4] != '-' || !digits(5, 2, p.month) || text[7] != '-' ||
-      !digits(8, 2, p.day))
-    return false;
-  if (text.size() > 10) {
-    if (text[10] != ' ' || !digits(11, 2, p.hour) || text.size() < 16 || text[13] != ':' || !digits(14, 2, p.minute))
-      return false;
-    if (text.size() > 16) {
-      if (text.size() != 19 || text[16] != ':' || !digits(17, 2, p.second)) return false;
-    }
+  if (!field(4, 4, p.year, '-') || !field(1, 2, p.month, '-') || !field(1, 2, p.day, 0)) return false;
+  if (pos < text.size()) {
+    if (text[pos++] != ' ' || !field(1, 2, p.hour, ':') || !field(1, 2, p.minute, 0)) return false;
+    if (pos < text.size() && (text[pos++] != ':' || !field(1, 2, p.second, 0))) return false;
+    if (pos != text.size()) return false;
   }
   return tryEncodeDateTime(p, out);
 }

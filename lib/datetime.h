@@ -50,7 +50,8 @@ std::string formatDateTime(std::string_view format, DateTime value);
 // "yyyy-mm-dd hh:nn:ss", or "yyyy-mm-dd" alone at exactly midnight.
 std::string dateTimeText(DateTime value);
 
-// Reads "yyyy-mm-dd", optionally followed by a blank and "hh:nn[:ss]".
+// Reads the fixed date notation "yyyy-mm-dd", optionally followed by a blank
+// and "hh:nn[:ss]"; month, day and time fields may have one digit or two.
 bool parseDateTimeText(std::string_view text, DateTime& out);
 
 }  // namespace zantrel

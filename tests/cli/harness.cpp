@@ -198,7 +198,9 @@ RunResult runZantrelVia(const std::string& launcher, const std::vector<std::stri
   return r;
 }
 
-void setLocalMtime(const fs::path& file, int year, int month, int day, int hour, int minute, int second) {
+namespace {
+
+time_t localTimeOf(int year, int month, int day, int hour, int minute, int second) {
   // The test process itself runs in the same zone as the program under test.
   ::setenv("TZ", TestZone, 1);
   ::tzset();
@@ -210,12 +212,48 @@ void setLocalMtime(const fs::path& file, int year, int month, int day, int hour,
   t.tm_min = minute;
   t.tm_sec = second;
   t.tm_isdst = -1;
-  time_t when = ::mktime(&t);
+  return ::mktime(&t);
+}
+
+// Sets the access (index 0) or modification (index 1) time; the other stays.
+void setLocalTime(const fs::path& file, int index, time_t when) {
   struct timespec times[2];
-  times[0].tv_sec = when;
-  times[0].tv_nsec = 0;
-  times[1] = times[0];
+  times[0].tv_sec = times[1].tv_sec = 0;
+  times[0].tv_nsec = times[1].tv_nsec = UTIME_OMIT;
+  times[index].tv_sec = when;
+  times[index].tv_nsec = 0;
   if (::utimensat(AT_FDCWD, file.c_str(), times, 0) != 0) throw std::runtime_error("utimensat failed");
+}
+
+std::string localText(const struct timespec& when) {
+  struct tm t {};
+  ::localtime_r(&when.tv_sec, &t);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &t);
+  return buf;
+}
+
+}  // namespace
+
+void setLocalMtime(const fs::path& file, int year, int month, int day, int hour, int minute, int second) {
+  const time_t when = localTimeOf(year, month, day, hour, minute, second);
+  // Both times, as a freshly written file has them.
+  setLocalTime(file, 0, when);
+  setLocalTime(file, 1, when);
+}
+
+void setLocalAtime(const fs::path& file, int year, int month, int day, int hour, int minute, int second) {
+  setLocalTime(file, 0, localTimeOf(year, month, day, hour, minute, second));
+}
+
+std::string localMtimeText(const fs::path& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 ? localText(st.st_mtim) : "missing";
+}
+
+std::string localAtimeText(const fs::path& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 ? localText(st.st_atim) : "missing";
 }
 
 }  // namespace testing_support

@@ -69,5 +69,13 @@ std::vector<std::string> sortedLines(const std::string& text);
 // Sets a file's modification time from local calendar fields.
 void setLocalMtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,
                    int second);
+// The same for the access time alone.
+void setLocalAtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,
+                   int second);
+
+// A file's modification or access time as local "yyyy-mm-dd hh:mm:ss",
+// "missing" when it cannot be read.
+std::string localMtimeText(const std::filesystem::path& file);
+std::string localAtimeText(const std::filesystem::path& file);
 
 }  // namespace testing_support

@@ -1,0 +1,83 @@
+#include "engine/date_naming.h"
+
+#include <algorithm>
+#include <array>
+#include <regex>
+
+#include "lib/paths.h"
+#include "lib/strings.h"
+
+namespace zantrel {
+
+namespace {
+
+// Layouts in which names commonly carry a date; each comes before the
+// shorter layouts it contains, so that the longest rendering goes first.
+constexpr std::array<const char*, 25> DateLayouts = {
+    "yyyy-mm-dd_hh-nn-ss", "yyyy-mm-dd-hh-nn-ss", "yyyy-mm-dd_hh-nn", "yyyy-mm-dd-hh-nn", "yyyy-mm-dd_hh",
+    "yyyy-mm-dd-hh",       "yyyy-mm-dd",          "yy-mm-dd",         "yyyymmdd_hhnnss",  "yyyymmdd-hhnnss",
+    "yyyymmdd_hhnn",       "yyyymmdd-hhnn",       "yyyymmdd_hh",      "yyyymmdd-hh",      "yyyymmdd",
+    "yymmdd_hhnnss",       "yymmdd-hhnnss",       "yymmdd_hhnn",      "yymmdd-hhnn",      "yymmdd_hh",
+    "yymmdd-hh",           "yymmdd",              "yyyy-mm",          "yyyy_mm",          "yyyy"};
+
+std::string collapseRepeats(std::string_view doubled, std::string_view single, std::string text) {
+  while (fastPos(doubled, text, false, 1) > 0) text = fastReplace(doubled, single, std::move(text));
+  return text;
+}
+
+}  // namespace
+
+bool isFullDateTimeName(std::string_view name) {
+  static const std::regex fullDateTime(
+      "^(19|20)?[0-9][0-9][-]?[01][0-9][-]?[0-3][0-9][-_ ]?[0-2][0-9][-_]?[0-5][0-9][-_]?[0-5][0-9]$");
+  return std::regex_match(name.begin(), name.end(), fullDateTime);
+}
+
+std::string itemDateFormat(std::string_view dateFormat, std::string_view workName) {
+  std::string format(dateFormat);
+  if (isFullDateTimeName(baseName(workName))) format += "ss";
+  return format;
+}
+
+std::string removeDates(std::string name, DateTime date) {
+  for (const char* layout : DateLayouts) name = fastReplace(formatDateTime(layout, date), "", std::move(name));
+  name = collapseRepeats("__", "_", std::move(name));
+  name = collapseRepeats("--", "-", std::move(name));
+  return fastReplace("_-_", "-", std::move(name));
+}
+
+DatePrefixResult addDatePrefix(const std::string& name, DateTime date, std::string_view format) {
+  DatePrefixResult result;
+  const std::string dateText = formatDateTime(format, date);
+  if (startsWith(dateText, name, false)) {
+    result.name = name;
+    return result;
+  }
+  result.added = true;
+  result.remainder = removeDates(name, date);
+  std::string rest = result.remainder;
+  if (!rest.empty() && rest[0] != '.' && rest[0] != '_') rest.insert(0, "_");
+  result.name = dateText + rest;
+  return result;
+}
+
+std::string addDateSuffix(const std::string& name, DateTime date, std::string_view format) {
+  const std::string dateText = formatDateTime(format, date);
+  if (fastPos(dateText, name, false, 1) > 0) return name;
+  std::string rest = removeDates(baseName(name), date);
+  if (!rest.empty()) rest += "_";
+  return rest + dateText + fileExtension(name);
+}
+
+DateTime medianDate(const std::vector<DateTime>& writeTimes) {
+  if (writeTimes.empty()) return 0;
+  std::vector<std::string> texts;
+  texts.reserve(writeTimes.size());
+  for (DateTime t : writeTimes) texts.push_back(dateTimeText(t));
+  std::sort(texts.begin(), texts.end(),
+            [](const std::string& a, const std::string& b) { return asciiLowerText(a) < asciiLowerText(b); });
+  DateTime median = 0;
+  return parseDateTimeText(texts[texts.size() / 2], median) ? median : 0;
+}
+
+}  // namespace zantrel
