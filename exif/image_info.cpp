@@ -204,6 +204,9 @@ void TImageInfo::readEntry(int64_t p, int64_t base, int64_t length, int kind) {
       FlashValue = roundToInt(numericTagValue(raw, type));
       break;
     case TagMakerNote: {
+      // A camera writes one maker note; a file that repeats the entry
+      // thousands of times must not make the walk copy the block as often.
+      if (MakerNotePos != 0) break;
       MakerNoteBytes = std::string(raw);
       MakerNotePos = valuePos;
       TmsInfo decoder(IsTiff, *this);

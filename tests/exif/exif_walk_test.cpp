@@ -309,3 +309,24 @@ TEST(ExifWalk, TagLookupByName) {
 }
 
 }  // namespace
+
+namespace {
+
+// Thousands of MakerNote entries over one large value: only the first is
+// taken, so the walk does not copy the block once per entry.
+TEST(ExifWalk, OnlyTheFirstMakerNoteIsTaken) {
+  TiffBuilder tiff;
+  const int ifd0 = tiff.addDirectory();
+  tiff.ascii(ifd0, TagDateTime, "2013:04:12 15:30:45");
+  tiff.addBlob(std::string(30000, 'n'));
+  const int notes = tiff.addDirectory();
+  tiff.pointer(ifd0, TagExifOffset, notes);
+  tiff.undefined(notes, TagMakerNote, "first maker note");
+  // Each repeat claims 30000 bytes from the start of the structure.
+  for (int i = 0; i < 2000; ++i) tiff.rawEntry(notes, TagMakerNote, TiffUndefined, 30000, 8);
+  const auto data = walk(tiff.build(), true);
+  EXPECT_EQ(data->TagReader->MakerNoteBytes, "first maker note");
+  EXPECT_GT(dateOf(*data), 0);
+}
+
+}  // namespace
