@@ -2,9 +2,9 @@
 // mode, settles a clash with an existing object of the new name, renames,
 // and reports every outcome on standard output and in the log.
 //
-// Nothing here can replace an existing object: the rename itself never
-// replaces (platform::renameNoReplace), and the only deletions are the ones
-// -ded and -des ask for, of an object that is not the item itself.
+// Nothing here can replace an existing object by accident: the rename never
+// replaces (platform::renameNoReplace); only -ded replaces, and only a file
+// that is not the item itself, in one step; only -des deletes, the source.
 #include "app/settings.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
@@ -31,17 +31,21 @@ bool sameName(const TPassItem& item) {
          platform::sameObject(item.ShortName, item.NewPath);
 }
 
-// The rename and its report. The read-only attribute goes only once the
+// The report of a done rename. The read-only attribute goes only once the
 // object has its new name, so a failed rename leaves it as it was.
+void reportRenamed(const TPassItem& item, const char* kind) {
+  platform::clearReadOnly(item.NewPath);
+  platform::writeLine(item.ListedName + " -> " + item.NewPath);
+  log({"rename", item.ListedName, item.NewPath, kind});
+}
+
 void renameItem(const TPassItem& item, const char* kind, const char* errorText, const char* errorLog) {
   if (!platform::renameNoReplace(item.ShortName, item.NewPath)) {
     platform::writeLine(std::string(errorText) + item.ListedName + " -> " + item.NewPath + " !");
     log({"ERROR", item.ListedName, item.NewPath, errorLog});
     return;
   }
-  platform::clearReadOnly(item.NewPath);
-  platform::writeLine(item.ListedName + " -> " + item.NewPath);
-  log({"rename", item.ListedName, item.NewPath, kind});
+  reportRenamed(item, kind);
 }
 
 const char* const FolderError = "ERROR Can't rename directory ";
@@ -73,7 +77,13 @@ void commitFile(const TPassItem& item) {
     if (s.DeleteExistingDestination) {
       platform::writeLine("WARNING destination exists - overwrite " + item.NewPath + " !");
       log({"WARNING", item.ListedName, item.NewPath, "overwrite destination file"});
-      if (!deleteOrReport(item.NewPath)) return;
+      // The old file goes in the same step in which the item takes its
+      // name: a failure leaves it whole, and it was not deleted.
+      if (!platform::renameReplacingFile(item.ShortName, item.NewPath)) {
+        platform::writeLine("ERROR! Failed to delete: " + item.NewPath);
+        return;
+      }
+      return reportRenamed(item, "file");
     } else if (s.DeleteExistingSource) {
       platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
       log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});

@@ -190,14 +190,13 @@ bool clearReadOnly(const std::string& path) {
   return ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
-bool renameNoReplace(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty()) return false;
+namespace {
+
+// Moves from to to unless something of that name exists.
+bool moveNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  const int error = errno;
-  if (error == EEXIST) return sameObject(from, to);
-  if (error != EINVAL && error != ENOSYS) return false;
+  if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system does not know the no-replace flag.
-  if (sameObject(from, to)) return true;
   struct stat st {};
   if (!statNoFollow(from, st)) return false;
   if (!S_ISDIR(st.st_mode)) {
@@ -206,6 +205,42 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     if (!linkUnsupported) return false;
   }
   return checkThenRename(from, to);
+}
+
+// The new name reaches the object itself. The same text is nothing to do.
+// A case-insensitive file system (a camera card) finds a case-only change
+// as the object itself: the change goes through a temporary name. Another
+// hard link of the same file is a name that would stay, so no rename can
+// give the object that name alone: that is a failure, not a success.
+bool renameOntoItself(const std::string& from, const std::string& to) {
+  if (from == to) return true;
+  struct stat st {};
+  if (!statNoFollow(from, st)) return false;
+  if (!S_ISDIR(st.st_mode) && st.st_nlink > 1) return false;
+  const size_t slash = from.rfind('/');
+  const std::string temp = (slash == std::string::npos ? std::string() : from.substr(0, slash + 1)) +
+                           ".zantrel-rename-" + std::to_string(::getpid());
+  if (!moveNoReplace(from, temp)) return false;
+  if (moveNoReplace(temp, to)) return true;
+  moveNoReplace(temp, from);
+  return false;
+}
+
+}  // namespace
+
+bool renameNoReplace(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return false;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  const int error = errno;
+  if (error != EEXIST && error != EINVAL && error != ENOSYS) return false;
+  if (sameObject(from, to)) return renameOntoItself(from, to);
+  return error != EEXIST && moveNoReplace(from, to);
+}
+
+bool renameReplacingFile(const std::string& from, const std::string& to) {
+  struct stat target {};
+  if (from.empty() || !statNoFollow(to, target) || !S_ISREG(target.st_mode) || sameObject(from, to)) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool appendToFile(const std::string& path, std::string_view bytes) {

@@ -88,8 +88,15 @@ bool isReadOnly(const std::string& path);
 bool clearReadOnly(const std::string& path);
 
 // Renames without ever replacing an existing object. A rename onto the
-// object's own name (same device and inode) succeeds without touching it.
+// object's own name succeeds: the same text without touching anything, a
+// case-only change on a case-insensitive file system through a temporary
+// name. Onto another hard link of the same file it fails.
 bool renameNoReplace(const std::string& from, const std::string& to);
+
+// Gives from the name to in one step, replacing the regular file there
+// (-ded): if this fails, the file there is still whole. Never replaces a
+// folder or the object itself.
+bool renameReplacingFile(const std::string& from, const std::string& to);
 
 // Appends bytes to a file, creating it when missing; opened and closed in
 // this one call. False when any part fails.

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -15,6 +16,13 @@ std::vector<std::string> processArguments(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   return args;
+}
+
+void prepareProcess() {
+  ::signal(SIGPIPE, SIG_IGN);
+  // Unset TZ makes the C library look at /etc/localtime again at every
+  // conversion; naming the same file makes it read it once.
+  ::setenv("TZ", ":/etc/localtime", 0);
 }
 
 std::string currentDirectory() {

@@ -11,6 +11,11 @@ namespace platform {
 // Arguments after the program name, as the shell delivered them.
 std::vector<std::string> processArguments(int argc, char** argv);
 
+// Once at start-up: a reader that goes away (zantrel ... | head) must not
+// end the run between a rename and its log line, and the local time zone
+// is read once instead of at every time conversion.
+void prepareProcess();
+
 std::string currentDirectory();
 bool setCurrentDirectory(const std::string& path);
 

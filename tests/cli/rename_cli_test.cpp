@@ -112,6 +112,43 @@ TEST(RenameCli, ClashWithoutOptionKeepsBoth) {
   EXPECT_EQ(logRecords(dir), (Names{record({"ERROR", "a.jpg", "x_a.jpg", "can not rename file"})}));
 }
 
+// A new name that is another hard link of the same file: no rename can
+// make it the file's only name, so it is an error, not a success, and even
+// -ded and -des must not remove either name.
+TEST(RenameCli, HardLinkTwinIsNoRename) {
+  for (const Names& options : {Names{}, Names{"-ded"}, Names{"-des"}}) {
+    TempDir dir;
+    dir.write("a.jpg", "photo");
+    fs::create_hard_link(dir / "a.jpg", dir / "x_a.jpg");
+    Names args = options;
+    args.insert(args.end(), {"-log", "-pre=x_", "a.jpg"});
+    RunResult r = runZantrel(args, dir.path());
+    EXPECT_EQ(r.out, "ERROR Can't rename file a.jpg -> x_a.jpg !\n");
+    EXPECT_EQ(dir.read("a.jpg"), "photo");
+    EXPECT_EQ(dir.read("x_a.jpg"), "photo");
+    EXPECT_EQ(logRecords(dir), (Names{record({"ERROR", "a.jpg", "x_a.jpg", "can not rename file"})}));
+  }
+}
+
+// A reader that stops early (| head) must not end the run half-way: every
+// file is renamed and every rename is logged.
+TEST(RenameCli, ClosedOutputDoesNotStopTheRun) {
+  TempDir dir;
+  const int count = 1500;
+  for (int i = 0; i < count; ++i) dir.write("photo_with_a_rather_long_name_" + std::to_string(i) + ".jpg", "p");
+  RunResult r = runProgramFile("/bin/sh", {"-c", "\"$0\" -log -pre=x_ '*.jpg' | head -c 1 >/dev/null", ZANTREL_BINARY},
+                               dir.path());
+  EXPECT_EQ(r.exitCode, 0);
+  const Names records = logRecords(dir);
+  EXPECT_EQ(records.size(), static_cast<size_t>(count));
+  EXPECT_EQ(dir.list().size(), static_cast<size_t>(count) + 1);  // the renamed photos and the log
+  for (const std::string& name : dir.list()) {
+    if (name.rfind("_zantrel_", 0) != 0) {
+      EXPECT_EQ(name.rfind("x_photo", 0), 0u) << name;
+    }
+  }
+}
+
 TEST(RenameCli, ClashDeleteExistingDestination) {
   TempDir dir;
   dir.write("a.jpg", "source");

@@ -31,11 +31,25 @@ TEST(Platform, RenameCaseOnlyAndOntoItself) {
   EXPECT_TRUE(platform::renameNoReplace(upper, upper));
   EXPECT_TRUE(platform::renameNoReplace(upper, (dir / "img_1.jpg").string()));
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"img_1.jpg"}));
-  // A second hard link is the same object: nothing is touched.
+  // A second hard link is the same object, but its name would stay: the
+  // rename fails and nothing is touched.
   fs::create_hard_link(dir / "img_1.jpg", dir / "twin.jpg");
   EXPECT_TRUE(platform::sameObject((dir / "img_1.jpg").string(), (dir / "twin.jpg").string()));
-  EXPECT_TRUE(platform::renameNoReplace((dir / "img_1.jpg").string(), (dir / "twin.jpg").string()));
+  EXPECT_FALSE(platform::renameNoReplace((dir / "img_1.jpg").string(), (dir / "twin.jpg").string()));
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"img_1.jpg", "twin.jpg"}));
+}
+
+TEST(Platform, ReplacingRenameTakesOnlyAFileOfAnotherObject) {
+  TempDir dir;
+  const std::string a = dir.write("a", "new").string();
+  const std::string b = dir.write("b", "old").string();
+  const std::string folder = dir.mkdir("folder").string();
+  EXPECT_FALSE(platform::renameReplacingFile(a, folder));
+  EXPECT_FALSE(platform::renameReplacingFile(a, (dir / "missing").string()));
+  EXPECT_FALSE(platform::renameReplacingFile(a, a));
+  EXPECT_TRUE(platform::renameReplacingFile(a, b));
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"b", "folder"}));
+  EXPECT_EQ(dir.read("b"), "new");
 }
 
 TEST(Platform, SameObjectDoesNotFollowLinks) {
