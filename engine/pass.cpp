@@ -31,11 +31,13 @@ struct TPassLists {
 bool buildLists(TPassLists& lists) {
   const TRunSettings& s = RunSettings;
   bool found = false;
+  TFolderListings listings;
   for (int k = 1; k <= MaxPatterns; ++k) {
     const std::string pattern = trimControls(splitField(s.FileSpec, k, ','));
     if (pattern.empty()) break;
-    const bool hit = s.Folders ? FindDirs83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive)
-                               : FindFiles83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive);
+    const bool hit =
+        s.Folders ? FindDirs83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive, &listings)
+                  : FindFiles83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive, &listings);
     found = found || hit;
   }
   return found;

@@ -21,14 +21,29 @@ struct TSearch {
   bool recursive;
   TNameList& longNames;
   TNameList& shortNames;
+  TFolderListings* listings;
 };
 
-// One read of the folder serves both the matches and the recursion.
-void searchFolder(const TSearch& search, const std::string& folder, const std::string& shortFolder) {
+const std::vector<FolderEntry>& readFolder(const std::string& folder, std::vector<FolderEntry>& own,
+                                           TFolderListings* listings) {
+  if (listings) {
+    const auto known = listings->find(folder);
+    if (known != listings->end()) return known->second;
+  }
   std::vector<FolderEntry> entries;
   if (platform::listFolder(folder, entries) == platform::ListStatus::ReadError) {
     throw std::runtime_error("folder listing failed: " + folder);
   }
+  if (listings) return listings->emplace(folder, std::move(entries)).first->second;
+  own = std::move(entries);
+  return own;
+}
+
+// One read of the folder serves both the matches and the recursion (and,
+// with listings, every further pattern of the pass).
+void searchFolder(const TSearch& search, const std::string& folder, const std::string& shortFolder) {
+  std::vector<FolderEntry> own;
+  const std::vector<FolderEntry>& entries = readFolder(folder, own, search.listings);
   for (const FolderEntry& entry : entries) {
     if (entry.kind != search.wanted || !matchesWildcard(search.mask, entry.name)) continue;
     search.longNames.push_back(folder + entry.name);
@@ -42,10 +57,10 @@ void searchFolder(const TSearch& search, const std::string& folder, const std::s
 }
 
 bool find(EntryKind wanted, const char* failureText, const std::string& pattern, const std::string& shortPattern,
-          TNameList& longNames, TNameList& shortNames, bool recursive) {
+          TNameList& longNames, TNameList& shortNames, bool recursive, TFolderListings* listings) {
   try {
     const std::string& shortSpec = shortPattern.empty() ? pattern : shortPattern;
-    const TSearch search{namePart(pattern), wanted, recursive, longNames, shortNames};
+    const TSearch search{namePart(pattern), wanted, recursive, longNames, shortNames, listings};
     searchFolder(search, folderPart(pattern), folderPart(shortSpec));
   } catch (const std::exception&) {
     // Keep the lists parallel whatever was appended before the failure.
@@ -62,15 +77,15 @@ bool find(EntryKind wanted, const char* failureText, const std::string& pattern,
 }  // namespace
 
 bool FindFiles83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
-                 TNameList& shortNames, bool recursive) {
+                 TNameList& shortNames, bool recursive, TFolderListings* listings) {
   return find(EntryKind::File, "EXCEPTION - ERROR - FindFiles83", pattern, shortPattern, longNames, shortNames,
-              recursive);
+              recursive, listings);
 }
 
 bool FindDirs83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
-                TNameList& shortNames, bool recursive) {
+                TNameList& shortNames, bool recursive, TFolderListings* listings) {
   return find(EntryKind::Folder, "EXCEPTION - ERROR - FindDirs83", pattern, shortPattern, longNames, shortNames,
-              recursive);
+              recursive, listings);
 }
 
 int64_t getFileSize(const std::string& path) { return platform::objectSize(normalizeSlashes(path)); }

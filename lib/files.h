@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lib/datetime.h"
@@ -25,10 +26,16 @@ using TNameList = std::vector<std::string>;
 // True when the long-name list holds an entry after the call. An error
 // while listing appends "EXCEPTION - ERROR - FindFiles83" (FindDirs83) to
 // both lists and yields false.
+//
+// listings, when given, keeps every folder read, so that the further
+// patterns of one pass (the media library has up to 30) read no folder a
+// second time. It must not outlive a state of the disk: one pass, before
+// anything is renamed.
+using TFolderListings = std::unordered_map<std::string, std::vector<platform::FolderEntry>>;
 bool FindFiles83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
-                 TNameList& shortNames, bool recursive);
+                 TNameList& shortNames, bool recursive, TFolderListings* listings = nullptr);
 bool FindDirs83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
-                TNameList& shortNames, bool recursive);
+                TNameList& shortNames, bool recursive, TFolderListings* listings = nullptr);
 
 // Size in bytes; 0 for a folder, -1 when nothing can be reached.
 int64_t getFileSize(const std::string& path);

@@ -93,6 +93,27 @@ TEST_F(Tree, ListsAreSharedAndOnlyAppended) {
   EXPECT_EQ(longs, shorts);
 }
 
+// Shared listings must give every pattern of a pass exactly what a fresh
+// read gives, files and folders alike.
+TEST_F(Tree, SharedListingsGiveTheSameLists) {
+  const std::vector<std::string> patterns = {root + "*.jpg", root + "?.*", root + "sub/*", root + "*.png"};
+  for (bool folders : {false, true}) {
+    TNameList freshLongs, freshShorts, sharedLongs, sharedShorts;
+    TFolderListings listings;
+    for (const std::string& p : patterns) {
+      if (folders) {
+        FindDirs83(p, "", freshLongs, freshShorts, true);
+        FindDirs83(p, "", sharedLongs, sharedShorts, true, &listings);
+      } else {
+        FindFiles83(p, "", freshLongs, freshShorts, true);
+        FindFiles83(p, "", sharedLongs, sharedShorts, true, &listings);
+      }
+    }
+    EXPECT_EQ(sharedLongs, freshLongs);
+    EXPECT_EQ(sharedShorts, freshShorts);
+  }
+}
+
 TEST_F(Tree, NothingFoundAndMissingFolder) {
   TNameList longs, shorts;
   EXPECT_FALSE(FindFiles83(root + "*.none", "", longs, shorts, true));
