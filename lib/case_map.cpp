@@ -59,11 +59,12 @@ std::string lowerText(std::string_view text) { return lowerText(text, textEncodi
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   const std::u32string x = decodeText(a, textEncoding(a));
   const std::u32string y = decodeText(b, textEncoding(b));
-  // Through the capital and back, so that the Greek final sigma and the long s
-  // meet their ordinary small letters.
-  const auto fold = [](char32_t c) { return simpleLower(simpleUpper(c)); };
   return std::equal(x.begin(), x.end(), y.begin(), y.end(),
-                    [&](char32_t p, char32_t q) { return fold(p) == fold(q); });
+                    [](char32_t p, char32_t q) { return foldCase(p) == foldCase(q); });
 }
+
+// Through the capital and back, so that the Greek final sigma and the long s
+// meet their ordinary small letters.
+char32_t foldCase(char32_t c) { return simpleLower(simpleUpper(c)); }
 
 }  // namespace zantrel

@@ -24,4 +24,7 @@ std::string lowerText(std::string_view text);
 // The same characters apart from case, each text read in its own encoding.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// The form in which two characters compare ignoring case.
+char32_t foldCase(char32_t c);
+
 }  // namespace zantrel

@@ -7,10 +7,6 @@ namespace zantrel {
 
 namespace {
 
-// Through the capital and back, so that every pair of simple case
-// mappings meets (final sigma and sigma, long s and s).
-char32_t foldForMatch(char32_t c) { return simpleLower(simpleUpper(c)); }
-
 struct Text {
   std::string_view bytes;
   Encoding encoding;
@@ -33,7 +29,7 @@ bool matchText(const Text& pattern, const Text& name) {
       }
       size_t nextN = n;
       const char32_t nc = name.at(nextN);
-      if (pc == U'?' || foldForMatch(pc) == foldForMatch(nc)) {
+      if (pc == U'?' || foldCase(pc) == foldCase(nc)) {
         p = nextP;
         n = nextN;
         continue;

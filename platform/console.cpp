@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
+#include "platform/write_all.h"
 
 namespace platform {
 
@@ -14,13 +14,8 @@ struct OutputBuffer {
   std::string data;
   ~OutputBuffer() { flush(); }
   void flush() {
-    size_t done = 0;
-    while (done < data.size()) {
-      ssize_t n = ::write(STDOUT_FILENO, data.data() + done, data.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;  // nowhere to write to; output is lost, the run goes on
-      done += static_cast<size_t>(n);
-    }
+    // Nowhere to write to (a closed pipe): the output is lost, the run goes on.
+    writeAll(STDOUT_FILENO, data.data(), data.size());
     data.clear();
   }
 };
@@ -56,13 +51,7 @@ void flushOutput() {
 void writeErrorLine(std::string_view text) {
   std::string line(text);
   line += '\n';
-  size_t done = 0;
-  while (done < line.size()) {
-    ssize_t n = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
+  writeAll(STDERR_FILENO, line.data(), line.size());
 }
 
 void captureOutput(std::string* sink) {
