@@ -317,6 +317,13 @@ void takeFileArgument(const std::string& arg, bool& hintGiven) {
 
 }  // namespace
 
+std::vector<std::string> optionAliases() {
+  std::vector<std::string> aliases;
+  for (const auto& row : ValueOptions) aliases.insert(aliases.end(), row.aliases.begin(), row.aliases.end());
+  for (const auto& row : BareOptions) aliases.insert(aliases.end(), row.aliases.begin(), row.aliases.end());
+  return aliases;
+}
+
 void parseCommandLine(const std::vector<std::string>& args) {
   bool hintGiven = false;
   size_t i = 0;

@@ -12,4 +12,9 @@ inline constexpr size_t MaxValueLength = 255;
 
 void parseCommandLine(const std::vector<std::string>& args);
 
+// Every spelling the parser accepts for an option, from its own tables (a
+// spelling that takes a value and one that does not may both be listed).
+// Documentation checks and hints read it, so a new option shows up there.
+std::vector<std::string> optionAliases();
+
 }  // namespace zantrel
