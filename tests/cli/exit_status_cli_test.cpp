@@ -38,11 +38,18 @@ TEST(ExitStatusCli, EachOutcomeGivesItsStatus) {
       {"nothing needed", [](const TempDir& d) { d.write("a.jpg"); return std::vector<std::string>{"-l", "a.jpg"}; },
        0, ""},
       {"nothing matched", [](const TempDir&) { return std::vector<std::string>{"*.jpg"}; }, 0, ""},
-      {"test mode shows a clash without failing",
+      {"test mode shows a clash the real run would fail on",
        [](const TempDir& d) {
          d.write("a.jpg");
          d.write("x_a.jpg");
          return std::vector<std::string>{"-t", "-pre=x_", "a.jpg"};
+       },
+       2, "a.jpg -> x_a.jpg (test)"},
+      {"test mode shows a clash that -ded settles",
+       [](const TempDir& d) {
+         d.write("a.jpg");
+         d.write("x_a.jpg");
+         return std::vector<std::string>{"-t", "-ded", "-pre=x_", "a.jpg"};
        },
        0, "a.jpg -> x_a.jpg (test)"},
       {"overwrite warning",
