@@ -3,7 +3,6 @@
 // names the item and the reason, and the run exits as the real run would.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "cli/harness.h"
@@ -15,13 +14,11 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-bool setprivAvailable() { return std::system("command -v setpriv >/dev/null 2>&1") == 0; }
-
 // As an unprivileged user, for whom folder permissions count; the test
 // folder itself may be written by everyone.
 RunResult runAsNobody(const TempDir& dir, const std::vector<std::string>& args) {
   fs::permissions(dir.path(), fs::perms::all);
-  return runZantrelVia("setpriv --reuid=65534 --regid=65534 --clear-groups", args, dir.path());
+  return runZantrelAsNobody(args, dir.path());
 }
 
 void makeReadOnlyForOthers(const fs::path& folder) {
