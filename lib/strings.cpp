@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
+#include <vector>
 
 namespace zantrel {
 
@@ -123,10 +124,17 @@ bool startsWith(std::string_view prefix, std::string_view text, bool ignoreCase)
   return true;
 }
 
+// Restarting the search at the beginning after each replacement would find
+// old again inside new where new holds it (a quote escaped as '\'' or a
+// doubled %), so such a call could never do its work.
 std::string replaceAll(std::string_view oldText, std::string_view newText, std::string text) {
-  if (oldText == newText || oldText.empty() || newText.find(oldText) != std::string_view::npos) return text;
-  size_t pos;
-  while ((pos = text.find(oldText)) != std::string::npos) text.replace(pos, oldText.size(), newText);
+  return fastReplace(oldText, newText, std::move(text));
+}
+
+std::string collapseRepeats(std::string_view doubled, std::string_view single, std::string text) {
+  // A single that holds doubled would bring it back for ever.
+  if (single.find(doubled) != std::string_view::npos) return fastReplace(doubled, single, std::move(text));
+  while (fastPos(doubled, text, false, 1) > 0) text = fastReplace(doubled, single, std::move(text));
   return text;
 }
 
@@ -195,6 +203,25 @@ bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     if (asciiLower(a[i]) != asciiLower(b[i])) return false;
   }
   return true;
+}
+
+size_t editDistance(std::string_view a, std::string_view b) {
+  // Three rows of the distance table are enough: a swap looks two back.
+  std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const bool same = asciiLower(a[i - 1]) == asciiLower(b[j - 1]);
+      row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
+      if (i > 1 && j > 1 && asciiLower(a[i - 1]) == asciiLower(b[j - 2]) &&
+          asciiLower(a[i - 2]) == asciiLower(b[j - 1]))
+        row[j] = std::min(row[j], before[j - 2] + 1);
+    }
+    std::swap(before, previous);
+    std::swap(previous, row);
+  }
+  return previous[b.size()];
 }
 
 }  // namespace zantrel

@@ -14,9 +14,11 @@ set -euo pipefail
 
 demo_packages=(cmake ninja-build g++)
 # tzdata: the tests run in a zone with daylight saving.
-# desktop-file-utils: checks the folder menu entries.
-# groff: checks the man page. dpkg-dev: dpkg-shlibdeps for the .deb.
-test_packages=("${demo_packages[@]}" libgtest-dev tzdata desktop-file-utils groff dpkg-dev)
+# desktop-file-utils, libglib2.0-bin (gio) and shared-mime-info: check the
+# folder menu entries as the desktop reads them.
+# groff-base: checks the man page. dpkg-dev: dpkg-shlibdeps for the .deb.
+test_packages=("${demo_packages[@]}" libgtest-dev tzdata desktop-file-utils libglib2.0-bin shared-mime-info
+  groff-base dpkg-dev)
 fuzz_packages=(cmake ninja-build clang-14 libclang-rt-14-dev)
 bench_packages=("${demo_packages[@]}" time)
 
