@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "support/random_names.h"
+
 using namespace zantrel;
 
 namespace {
@@ -110,6 +116,53 @@ TEST(DateInName, LeapDayAndTheClockOfTheRun) {
       {"IMG_20240701.jpg", ""},
   };
   expectCases(std::begin(cases), std::end(cases));
+}
+
+// Every date from 1990 to now, written in each layout between the texts
+// that phones put around it, reads back as itself.
+TEST(DateInName, RandomDatesInEveryLayoutReadBack) {
+  struct Layout {
+    const char* format;
+    bool hasTime;
+  } layouts[] = {
+      {"yyyymmdd_hhnnss", true},     {"yyyymmdd-hhnnss", true},     {"yyyymmddhhnnss", true},
+      {"yyyymmdd_hhnnss123", true},  {"yyyy-mm-dd hh.nn.ss", true}, {"yyyy-mm-dd-hhnnss", true},
+      {"yyyy_mm_dd_hh_nn_ss", true}, {"yyyymmdd", false},           {"yyyy-mm-dd", false},
+      {"yyyy.mm.dd", false},
+  };
+  const char* const before[] = {"", "IMG_", "VID-", "PXL_", "Screenshot_", "signal-", "Photo "};
+  const char* const after[] = {"", ".jpg", "-WA0001.jpg", "_HDR.jpg", " (1).png", "~2.mp4"};
+  std::mt19937 rng(20230501);
+  const DateTime first = encodeDateTime(1990, 1, 1);
+  std::uniform_real_distribution<double> when(first, Now);
+  for (int i = 0; i < 2000; ++i) {
+    const DateTime moment = std::floor(when(rng) * SecondsPerDay) / SecondsPerDay;
+    const Layout& layout = layouts[rng() % std::size(layouts)];
+    const std::string name = std::string(before[rng() % std::size(before)]) + formatDateTime(layout.format, moment) +
+                             after[rng() % std::size(after)];
+    const DateTime expected = layout.hasTime ? moment : std::floor(moment);
+    EXPECT_EQ(dateTimeText(dateInName(name, Now)), dateTimeText(expected)) << name;
+    // One more digit in front makes the run a number, not a date.
+    if (name[0] >= '0' && name[0] <= '9') {
+      EXPECT_EQ(dateInName("1" + name, Now), 0) << name;
+    }
+  }
+}
+
+// Whatever the name, the answer is no date or a date from 1990 up to now.
+TEST(DateInName, AnyNameGivesNoDateOrAPlausibleOne) {
+  std::mt19937 rng(42);
+  const DateTime first = encodeDateTime(1990, 1, 1);
+  for (int i = 0; i < 20000; ++i) {
+    std::string name = i % 2 ? testing_support::randomUtf8Name(rng) : testing_support::randomBytes(rng);
+    // Seed some digit runs so that candidates are met.
+    if (i % 3 == 0) name.insert(rng() % (name.size() + 1), std::to_string(19900101 + rng() % 1100000));
+    const DateTime found = dateInName(name, Now);
+    if (found != 0) {
+      EXPECT_GE(found, first) << name;
+      EXPECT_LE(found, Now) << name;
+    }
+  }
 }
 
 }  // namespace
