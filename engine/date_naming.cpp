@@ -20,11 +20,6 @@ constexpr std::array<const char*, 25> DateLayouts = {
     "yymmdd_hhnnss",       "yymmdd-hhnnss",       "yymmdd_hhnn",      "yymmdd-hhnn",      "yymmdd_hh",
     "yymmdd-hh",           "yymmdd",              "yyyy-mm",          "yyyy_mm",          "yyyy"};
 
-std::string collapseRepeats(std::string_view doubled, std::string_view single, std::string text) {
-  while (fastPos(doubled, text, false, 1) > 0) text = fastReplace(doubled, single, std::move(text));
-  return text;
-}
-
 // The dates taken out of a name, and the separators they leave at the end
 // of its base name: IMG_20230501_102030.jpg gives IMG.jpg, not IMG_.jpg,
 // whose "_" the simple-name step of the next run would trim, renaming
