@@ -223,7 +223,7 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     // -dn stands in for a capture date that was looked for and not found;
     // where nothing looks for one it would silently do nothing.
     if (s.DateFromName && !s.ReadExif && !s.CopyMedia && !s.Nice) {
-      platform::writeErrorLine("zantrel: -dn changes nothing without a capture-date read (-i, -de, -dt=E, -cm, -nice)");
+      hintOnce("date from name", "-dn changes nothing without a capture-date read (-i, -de, -dt=E, -cm, -nice)");
     }
     if (s.DirsAndFiles) folderPass(runOnePass);
     if (s.CopyMedia) mediaLibrarySequence(runOnePass);
