@@ -3,7 +3,7 @@
 # is missing. Safe to run again.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev tzdata desktop-file-utils clang-14 libclang-rt-14-dev)
+packages=(cmake ninja-build g++ zlib1g-dev libgtest-dev tzdata desktop-file-utils clang-14 libclang-rt-14-dev)
 if [ "${ZANTREL_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$ZANTREL_EXTRA_PACKAGES"
   packages+=("${extra[@]}")
