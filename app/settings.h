@@ -76,4 +76,8 @@ void resetSettings();
 // EXIF date in front, file time from EXIF, simple name, lower-case extension.
 void applyImagesPreset(TRunSettings& s);
 
+// The patterns of a FileSpec: its comma-separated items with blanks and
+// control characters trimmed, up to the first empty one, at most 100.
+std::vector<std::string> filePatterns(const std::string& spec);
+
 }  // namespace zantrel
