@@ -74,15 +74,18 @@ void niceSequence(const PassRunner& pass) {
   TRunSettings& s = RunSettings;
   const std::string imageTag = s.ImageTag;
   const int64_t maxSize = s.MaxSize;
-  // A test run must stay a test run and a requested log must be written,
-  // whatever else the stages reset. The banner is printed once per run.
+  // A test run must stay a test run, a requested log must be written and
+  // dates asked for from names must be taken, whatever else the stages
+  // reset. The banner is printed once per run.
   const bool test = s.Test;
   const bool writeLog = s.WriteLog;
+  const bool dateFromName = s.DateFromName;
   auto resetStage = [&] {
     const bool bannerShown = s.BannerShown;
     resetSettings();
     s.Test = test;
     s.WriteLog = writeLog;
+    s.DateFromName = dateFromName;
     s.BannerShown = bannerShown;
   };
 
@@ -224,6 +227,11 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     parseCommandLine(args);
     const TRunSettings parsed = s;
     if (s.Verbose) platform::writeLine("Time-Shift: " + formatTimeShift(s.TimeShift));
+    // -dn stands in for a capture date that was looked for and not found;
+    // where nothing looks for one it would silently do nothing.
+    if (s.DateFromName && !s.ReadExif && !s.CopyMedia && !s.Nice) {
+      hintOnce("date from name", "-dn changes nothing without a capture-date read (-i, -de, -dt=E, -cm, -nice)");
+    }
     if (s.DirsAndFiles) folderPass(runOnePass);
     if (s.CopyMedia) mediaLibrarySequence(runOnePass);
     else if (s.Nice) niceSequence(runOnePass);
