@@ -12,14 +12,15 @@
 # goes into the list of the task that needs it, below.
 set -euo pipefail
 
-demo_packages=(cmake ninja-build g++)
+# zlib1g-dev: the one library zantrel links (compressed PNG text).
+demo_packages=(cmake ninja-build g++ zlib1g-dev)
 # tzdata: the tests run in a zone with daylight saving.
 # desktop-file-utils, libglib2.0-bin (gio) and shared-mime-info: check the
 # folder menu entries as the desktop reads them.
 # groff-base: checks the man page. dpkg-dev: dpkg-shlibdeps for the .deb.
 test_packages=("${demo_packages[@]}" libgtest-dev tzdata desktop-file-utils libglib2.0-bin shared-mime-info
   groff-base dpkg-dev)
-fuzz_packages=(cmake ninja-build clang-14 libclang-rt-14-dev)
+fuzz_packages=(cmake ninja-build zlib1g-dev clang-14 libclang-rt-14-dev)
 bench_packages=("${demo_packages[@]}" time)
 
 tasks=("$@")
