@@ -44,6 +44,7 @@ enum class ValueOption {
 
 enum class BareOption {
   Help,
+  Version,
   Install,
   Uninstall,
   Show,
@@ -73,6 +74,7 @@ enum class BareOption {
   DatePrefix,
   DateSuffix,
   DateExif,
+  DateFromName,
   Verbose,
   Images,
   Movies,
@@ -112,6 +114,7 @@ const OptionRow<ValueOption> ValueOptions[] = {
 
 const OptionRow<BareOption> BareOptions[] = {
     {{"?", "/?", "-?", "--help"}, BareOption::Help},
+    {{"-V", "--version"}, BareOption::Version},
     {{"/install", "-install", "--install", "/shell", "-shell", "--shell"}, BareOption::Install},
     {{"/uninstall", "-uninstall", "--uninstall", "/unshell", "-unshell", "--unshell"}, BareOption::Uninstall},
     {{"/show", "-show", "--show"}, BareOption::Show},
@@ -141,6 +144,7 @@ const OptionRow<BareOption> BareOptions[] = {
     {{"/dp", "-dp", "--date-prefix"}, BareOption::DatePrefix},
     {{"/ds", "-ds", "--date-suffix"}, BareOption::DateSuffix},
     {{"/de", "-de", "--date-exif"}, BareOption::DateExif},
+    {{"/dn", "-dn", "--date-from-name"}, BareOption::DateFromName},
     {{"/verbose", "-verbose", "--verbose"}, BareOption::Verbose},
     {{"/i", "-i", "--images"}, BareOption::Images},
     {{"/m", "-m", "--movies"}, BareOption::Movies},
@@ -267,6 +271,10 @@ void applyBareOption(BareOption option, const std::string& arg) {
       if (equalsIgnoreAsciiCase(arg, "--help")) s.Verbose = true;
       printUsage();
       endProcess(0);
+    case BareOption::Version:
+      // The banner line alone, so that scripts and packagers can read it.
+      platform::writeLine(BannerText);
+      endProcess(0);
     case BareOption::Install:
       installContextMenu(DefaultMenuOptions, s.Test);
       endProcess(0);
@@ -311,6 +319,7 @@ void applyBareOption(BareOption option, const std::string& arg) {
       s.DateExif = true;
       s.ReadExif = true;
       break;
+    case BareOption::DateFromName: s.DateFromName = true; break;
     case BareOption::Verbose: s.Verbose = true; break;
     case BareOption::Images:
       applyImagesPreset(s);
