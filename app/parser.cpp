@@ -393,6 +393,7 @@ struct TUndoCheck {
 }  // namespace
 
 bool isValueOptionName(std::string_view name) { return findOption(ValueOptions, name) != nullptr; }
+bool isBareOptionName(std::string_view name) { return findOption(BareOptions, name) != nullptr; }
 
 std::string closestOption(std::string_view typed) {
   // Near enough to be a slip of the fingers, not so near that any short
@@ -408,7 +409,7 @@ std::string closestOption(std::string_view typed) {
       best = alias;
     }
   }
-  if (!best.empty() && isValueOptionName(best) && !findOption(BareOptions, best)) best += "=";
+  if (!best.empty() && isValueOptionName(best) && !isBareOptionName(best)) best += "=";
   return best;
 }
 
