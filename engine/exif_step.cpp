@@ -5,24 +5,34 @@
 
 #include "engine/steps.h"
 #include "exif/capture_date.h"
-#include "lib/files.h"
 #include "platform/console.h"
 
 namespace zantrel {
 
-StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readExifCaptureDate); }
+namespace {
+
+// Selection has usually looked at the file already, and opened it.
+DateTime readItemCaptureDate(const TPassItem& item) {
+  if (!item.StatusKnown) return readExifCaptureDate(item.AccessPath);
+  return readExifCaptureDate(item.AccessPath, item.Status, item.Opened.get());
+}
+
+}  // namespace
+
+StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readItemCaptureDate); }
 
 StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
   item.NoExifDate = true;
   try {
-    item.ExifDate = reader(item.AccessPath);
+    item.ExifDate = reader(item);
   } catch (const std::exception&) {
     platform::writeLine("Error: Can not find Exif date? (" + item.ListedName + ")");
   }
+  item.Opened.reset();  // nothing else reads through it
   // Anything before 1899-12-31 counts as no date.
   item.NoExifDate = item.ExifDate < 1.0;
   if (item.NoExifDate) {
-    item.ExifDate = getWriteTime(item.AccessPath);
+    item.ExifDate = itemWriteTime(item);
     platform::writeLine("Warning: no Exif date found, using filedate. (" + item.ListedName + ")");
   }
   return StepResult::Continue;
