@@ -50,7 +50,7 @@ size_t BlockReader::read(void* buffer, size_t count) {
   auto* out = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   while (done < count) {
-    if (!(position_ >= blockStart_ && position_ - blockStart_ < blockLength_) && count - done >= nextFill_) {
+    if (!(position_ >= blockStart_ && position_ - blockStart_ < blockLength_) && count - done >= BlockSize) {
       const size_t n = source_.readAt(position_, out + done, count - done);
       done += n;
       position_ += n;

@@ -79,8 +79,9 @@ class BlockReader {
   // One byte; false at the end of the data.
   bool readByte(uint8_t& value);
   // Up to count bytes; the number read. The position moves by that number.
-  // What the block does not hold comes in one request when it is at least
-  // a block long, so a long segment costs one read however long it is.
+  // What the block does not hold comes in one request of just that size
+  // when it is at least BlockSize long, so a long segment costs one read
+  // however long it is, and nothing behind it is fetched.
   size_t read(void* buffer, size_t count);
   // Exactly count bytes or false (the position then stays where it was).
   bool readExact(void* buffer, size_t count);
