@@ -6,6 +6,7 @@
 // replaces (platform::renameNoReplace); only -ded replaces, and only a file
 // that is not the item itself, in one step; only -des deletes, the source.
 #include "app/settings.h"
+#include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -36,7 +37,8 @@ bool sameName(const TPassItem& item) {
 // selection saw tells whether there is one to clear.
 void reportRenamed(const TPassItem& item, const char* kind) {
   if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
-  platform::writeLine(item.ListedName + " -> " + item.NewPath);
+  writeNameLine(item.ListedName, " -> " + item.NewPath);
+  markItem(ItemMark::Renamed);
   log({"rename", item.ListedName, item.NewPath, kind});
 }
 
@@ -93,7 +95,7 @@ void commitFile(const TPassItem& item) {
     if (s.DeleteExistingSource) {
       platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
       log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
-      deleteOrReport(item.ListedName);
+      if (deleteOrReport(item.ListedName)) markItem(ItemMark::Deleted);
       return;
     }
   }
@@ -111,7 +113,8 @@ StepResult stepCommit(TPassItem& item) {
   if (item.ListedName == item.NewPath && !s.FolderDateFromFiles) return StepResult::EndItem;
   if (item.ShortName.empty()) return StepResult::EndItem;
   if (s.Test) {
-    platform::writeLine(item.ListedName + " -> " + item.NewPath + " (test)");
+    writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
+    markItem(ItemMark::Previewed);
     return StepResult::EndItem;
   }
   if (s.Folders) commitFolder(item);

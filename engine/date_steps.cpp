@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "engine/date_naming.h"
+#include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/date_valid.h"
@@ -56,7 +57,7 @@ StepResult stepDatePrefix(TPassItem& item) {
   item.NameDate = selectItemDate(item);
   DatePrefixResult result = addDatePrefix(item.WorkName, item.NameDate, item.ItemDateFormat);
   if (result.added) {
-    platform::writeLine(result.remainder);
+    writeNameLine(result.remainder);
     item.WorkName = std::move(result.name);
   }
   return StepResult::Continue;
@@ -95,14 +96,19 @@ StepResult stepSetTime(TPassItem& item) {
   }
   item.NameDate = old;
 
-  const std::string line = item.ListedName + label + dateTimeText(old) + " -> " + dateTimeText(target);
+  const std::string rest = label + dateTimeText(old) + " -> " + dateTimeText(target);
   if (s.Test) {
-    platform::writeLine(line + " (test)");
+    writeNameLine(item.ListedName, rest + " (test)");
+    markItem(ItemMark::Previewed);
     return StepResult::Continue;
   }
   item.TimesKnown = false;
-  if (!setFileTimes(item.AccessPath, creation, access, write)) reportSetTimeFailure(item.AccessPath);
-  else platform::writeLine(line);
+  if (!setFileTimes(item.AccessPath, creation, access, write)) {
+    reportSetTimeFailure(item.AccessPath);
+  } else {
+    writeNameLine(item.ListedName, rest);
+    markItem(ItemMark::Dated);
+  }
   return StepResult::Continue;
 }
 
@@ -116,9 +122,10 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
   const DateTime target = item.ExifDate + s.TimeShift;
   if (withinSeconds(target, age, ExifTolerance)) return StepResult::Continue;
 
-  const std::string line = item.NewPath + " Create+Write adjusted to: " + dateTimeText(target);
+  const std::string rest = " Create+Write adjusted to: " + dateTimeText(target);
   if (s.Test) {
-    platform::writeLine(line + " (test)");
+    writeNameLine(item.NewPath, rest + " (test)");
+    markItem(ItemMark::Previewed);
     return StepResult::Continue;
   }
   // Set under the old name: the rename comes after.
@@ -127,7 +134,8 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
     reportSetTimeFailure(item.ListedName);
     return StepResult::Continue;
   }
-  platform::writeLine(line);
+  writeNameLine(item.NewPath, rest);
+  markItem(ItemMark::Dated);
   if (s.WriteLog) writeLogLine({"time", item.NewPath, "Create+Write adjusted"});
   return StepResult::Continue;
 }
@@ -148,7 +156,7 @@ DateTime folderMedianDate(const std::string& folder) {
 void adjustFolderDate(const TPassItem& item) {
   const DateTime median = folderMedianDate(item.ShortName);
   if (!(median > 0)) {
-    platform::writeLine(item.ListedName + " Error: no files in folder date found?");
+    writeNameLine(item.ListedName, " Error: no files in folder date found?");
     return;
   }
   const DateTime old = getFolderWriteTime(item.ShortName);
@@ -158,8 +166,8 @@ void adjustFolderDate(const TPassItem& item) {
     reportSetTimeFailure(item.ShortName);
     return;
   }
-  platform::writeLine(item.ListedName + " Folder Date adjusted: " + dateTimeText(median) + " (was " +
-                      dateTimeText(old) + ")");
+  writeNameLine(item.ListedName, " Folder Date adjusted: " + dateTimeText(median) + " (was " + dateTimeText(old) + ")");
+  markItem(ItemMark::Dated);
   if (RunSettings.WriteLog) writeLogLine({"time", item.ListedName, item.ShortName, "Folder Date adjusted"});
 }
 
