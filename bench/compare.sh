@@ -66,6 +66,8 @@ runs=(
   "-copy -pre=c_ *.jpg"
   "-cm=lib *.*"
   "-st=2011-05-06 *.jpg"
+  "-st=2011-05-06 -de *.jpg"
+  "-i -ded -log *.*"
   "-de -dt=E -dp *.jpg"
   "-ss -magic -s *.*"
   "-dcs=2 -max=20 -u *.*"
@@ -92,7 +94,9 @@ for args in "${runs[@]}"; do
     rm -rf "$scratch/$which"
     cp -a "$sample" "$scratch/$which"
     rm -rf "$HOME/Media"
-    (cd "$scratch/$which" && "$bin" "${argv[@]}" >"$scratch/$which.out" 2>"$scratch/$which.err"; echo "exit $?" >>"$scratch/$which.err")
+    code=0
+    (cd "$scratch/$which" && "$bin" "${argv[@]}" >"$scratch/$which.out" 2>"$scratch/$which.err") || code=$?
+    echo "exit $code" >>"$scratch/$which.err"
     cat "$scratch/$which"/_zantrel_*.log >"$scratch/$which.log" 2>/dev/null || true
     snapshot "$scratch/$which" >"$scratch/$which.tree"
   done

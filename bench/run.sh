@@ -26,9 +26,12 @@
 #   --scratch DIR where corpora and copies live (default /tmp/zantrel-bench;
 #                 corpora are kept and reused)
 #
-# Columns: median wall time; ratio to the floor named in the "vs" column,
-# of the same run; files per second; system calls per file from strace -c
-# -f (one extra untimed run); peak RSS from /usr/bin/time.
+# Columns: median wall time; its ratio to the floor named in the "vs"
+# column, of the same run; median CPU time (user + system of the program
+# and the shell that starts it) and its ratio,
+# which other load on the machine disturbs less than the wall time; files
+# per second; system calls per file from strace -c -f (one extra untimed
+# run); peak RSS from /usr/bin/time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -91,8 +94,8 @@ corpus() {  # kind, args...: the path of a corpus, written on first use
   echo "$dir"
 }
 
-# One run of a command line in a fresh copy: writes "microseconds kib" to
-# $work/result.
+# One run of a command line in a fresh copy: writes "wall-microseconds
+# cpu-microseconds kib" to $work/result.
 timedRun() {  # corpus, command line
   local src="$1" cmd="$2" copy="$work/run"
   rm -rf "$copy"
@@ -101,13 +104,13 @@ timedRun() {  # corpus, command line
     sync
     echo 3 >/proc/sys/vm/drop_caches
   fi
-  local start end
-  start=$(date +%s%N)
-  (cd "$copy" && /usr/bin/time -f %M -o "$work/rss" bash -c "$cmd" >/dev/null 2>"$work/stderr") ||
-    { echo "run.sh: failed: $cmd" >&2; cat "$work/stderr" >&2; }
-  end=$(date +%s%N)
+  local TIMEFORMAT='%3R %3U %3S'
+  { time (cd "$copy" && /usr/bin/time -f %M -o "$work/rss" bash -c "$cmd" >/dev/null 2>"$work/stderr" ||
+      { echo "run.sh: failed: $cmd" >&2; cat "$work/stderr" >&2; }); } 2>"$work/times"
   rm -rf "$copy"
-  echo "$(( (end - start) / 1000 )) $(tail -1 "$work/rss")" >"$work/result"
+  read -r wall user sys <"$work/times"
+  awk -v w="$wall" -v u="$user" -v s="$sys" -v k="$(tail -1 "$work/rss")" \
+    'BEGIN { printf "%d %d %d\n", w * 1e6, (u + s) * 1e6, k }' >"$work/result"
 }
 
 # System calls of one untimed run under strace.
@@ -127,32 +130,40 @@ median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]
 table() {  # title, corpus, files
   local title="$1" src="$2" files="$3"
   local n=${#labels[@]} r i k
-  declare -A times rss
-  for ((i = 0; i < n; i++)); do times[$i]=""; rss[$i]=0; done
+  declare -A times cpus rss
+  for ((i = 0; i < n; i++)); do times[$i]=""; cpus[$i]=""; rss[$i]=0; done
   for ((r = 0; r < rounds; r++)); do
     for ((k = 0; k < n; k++)); do
       i=$(( (k + r) % n ))
       [ "$r" -gt 0 ] && [ "${once[$i]}" = 1 ] && continue
       timedRun "$src" "${commands[$i]}"
-      read -r us kib <"$work/result"
+      read -r us cpu kib <"$work/result"
       times[$i]+="$us "
+      cpus[$i]+="$cpu "
       [ "$kib" -gt "${rss[$i]}" ] && rss[$i]=$kib
     done
   done
-  declare -A med
-  for ((i = 0; i < n; i++)); do med[${labels[$i]}]=$(tr ' ' '\n' <<<"${times[$i]}" | grep . | median); done
+  declare -A med medCpu
+  for ((i = 0; i < n; i++)); do
+    med[${labels[$i]}]=$(tr ' ' '\n' <<<"${times[$i]}" | grep . | median)
+    medCpu[${labels[$i]}]=$(tr ' ' '\n' <<<"${cpus[$i]}" | grep . | median)
+  done
 
   echo
   echo "### $title"
   echo
-  echo "| program | median s | vs | ratio | files/s | calls/file | peak RSS MB |"
-  echo "|---|---:|---|---:|---:|---:|---:|"
+  echo "| program | median s | vs | ratio | CPU s | CPU ratio | files/s | calls/file | peak RSS MB |"
+  echo "|---|---:|---|---:|---:|---:|---:|---:|---:|"
   for ((i = 0; i < n; i++)); do
-    local m=${med[${labels[$i]}]} ref=${refs[$i]} ratio="" calls
-    if [ -n "$ref" ]; then ratio=$(awk -v a="$m" -v b="${med[$ref]}" 'BEGIN { printf "%.2f", a / b }'); fi
+    local m=${med[${labels[$i]}]} c=${medCpu[${labels[$i]}]} ref=${refs[$i]} ratio="" cpuRatio="" calls
+    if [ -n "$ref" ]; then
+      ratio=$(awk -v a="$m" -v b="${med[$ref]}" 'BEGIN { printf "%.2f", a / b }')
+      cpuRatio=$(awk -v a="$c" -v b="${medCpu[$ref]}" 'BEGIN { if (b > 0) printf "%.2f", a / b }')
+    fi
     calls=$(syscallCount "$src" "${commands[$i]}")
-    awk -v l="${labels[$i]}" -v m="$m" -v ref="$ref" -v ratio="$ratio" -v f="$files" -v c="$calls" -v k="${rss[$i]}" \
-      'BEGIN { printf "| %s | %.3f | %s | %s | %.0f | %.1f | %.1f |\n", l, m / 1e6, ref, ratio, f / (m / 1e6), c / f, k / 1024 }'
+    awk -v l="${labels[$i]}" -v m="$m" -v c="$c" -v ref="$ref" -v ratio="$ratio" -v cr="$cpuRatio" -v f="$files" \
+      -v n="$calls" -v k="${rss[$i]}" \
+      'BEGIN { printf "| %s | %.3f | %s | %s | %.3f | %s | %.0f | %.1f | %.1f |\n", l, m / 1e6, ref, ratio, c / 1e6, cr, f / (m / 1e6), n / f, k / 1024 }'
   done
 }
 
