@@ -74,11 +74,12 @@ TEST(Parser, BareOptionsSetTheirFields) {
       {{"/dp", "-dp", "--date-prefix"}, [](auto& s) { return s.DatePrefix && !s.DateSuffix; }},
       {{"/ds", "-ds", "--date-suffix"}, [](auto& s) { return s.DateSuffix && !s.DatePrefix; }},
       {{"/de", "-de", "--date-exif"}, [](auto& s) { return s.DateExif && s.ReadExif && s.DateType == "W"; }},
+      {{"/dn", "-dn", "--date-from-name", "-DN"}, [](auto& s) { return s.DateFromName && !s.ReadExif; }},
       {{"/verbose", "-verbose", "--verbose"}, [](auto& s) { return s.Verbose; }},
       {{"/i", "-i", "--images"},
        [](auto& s) {
          return s.DatePrefix && s.DateType == "E" && s.ReadExif && s.DateExif && s.Simple && s.LowerExt &&
-                s.TimeShift == 0.0;
+                s.TimeShift == 0.0 && !s.DateFromName;
        }},
       {{"/m", "-m", "--movies"},
        [](auto& s) {
@@ -300,6 +301,15 @@ TEST(Driver, NiceSequence) {
   EXPECT_FALSE(p[4].Folders);
   EXPECT_EQ(p[4].FileSpec, "*.*");
   EXPECT_TRUE(p[4].Simple && p[4].LowerExt);
+}
+
+// A date from the name is the user's choice, not a stage's: it holds in
+// every pass of both sequences, and neither sequence turns it on by itself.
+TEST(Driver, DateFromNameHoldsAcrossTheSequences) {
+  for (const char* mode : {"-nice", "-cm"}) {
+    for (const auto& s : run({mode, "-dn"}).passes) EXPECT_TRUE(s.DateFromName) << mode;
+    for (const auto& s : run({mode}).passes) EXPECT_FALSE(s.DateFromName) << mode;
+  }
 }
 
 TEST(Driver, NiceLastStageRunsFoldersThenFiles) {
