@@ -19,7 +19,9 @@ namespace zantrel {
 
 namespace {
 
-const char* const MediaImages = "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp";
+const char* const MediaImages =
+    "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp,*.heic,*.heif,*.hif,*.avif,*.webp,"
+    "*.nef,*.cr2,*.cr3,*.arw,*.dng,*.orf,*.rw2,*.raf,*.pef,*.srw,*.nrw,*.3fr,*.erf,*.kdc,*.mef,*.mos,*.iiq";
 const char* const MediaVideos =
     "*.3g2,*.3gp,*.avi,*.mts,*.mov,*.mp4,*.qt,*.wmv,*.amv,*.asf,*.f4a,*.f4b,*.f4p,*.f4v,*.flv,*.m2v,*.m4v,*.mkv,"
     "*.mpe,*.mpeg,*.mpg,*.mpv,*.nsv,*.ogg,*.ogv,*.rm,*.rmvb,*.vob,*.webm,*.yuv";
@@ -46,13 +48,18 @@ void mediaLibrarySequence(const PassRunner& pass) {
   s.FileSpec = MediaImages;
   pass();
 
+  // A video is filed under the day it was recorded, read from the file
+  // as a photo's capture date is; its file date is the day it was copied.
   s.DateFormat = "yyyymmdd";
-  s.DateType = "W";
-  s.ReadExif = false;
+  s.DateType = "E";
+  s.ReadExif = true;
   s.DateExif = false;
   s.FileSpec = MediaVideos;
   pass();
 
+  // Music and audio files are filed by their file dates, as before.
+  s.ReadExif = false;
+  s.DateType = "W";
   s.ImageTag.clear();
   s.DatePrefix = false;
   s.DateFormat.clear();

@@ -1,12 +1,69 @@
 #include "exif/capture_date.h"
 
+#include "exif/container_dates.h"
 #include "exif/exif_data.h"
 #include "exif/image_info.h"
+#include "exif/tiff_dates.h"
+#include "lib/paths.h"
+#include "lib/strings.h"
 #include "platform/filesystem.h"
+#include "platform/input_file.h"
 
 namespace zantrel {
 
-bool readsCaptureDate(std::string_view name) { return scansExtension(name); }
+namespace {
+
+struct FormatExtensions {
+  CaptureFormat format;
+  std::string_view extensions;  // ".a.b." so that ".x." finds whole extensions only
+};
+
+const FormatExtensions Formats[] = {
+    {CaptureFormat::Jpeg, ".jpg.jpeg.jpe."},
+    {CaptureFormat::Tiff, ".tif.tiff.nef."},
+    {CaptureFormat::TiffRaw, ".cr2.arw.dng.orf.rw2.pef.srw.nrw.3fr.erf.kdc.mef.mos.iiq."},
+    {CaptureFormat::Heif, ".heic.heif.hif.avif."},
+    {CaptureFormat::Cr3, ".cr3."},
+    {CaptureFormat::Raf, ".raf."},
+    {CaptureFormat::Png, ".png."},
+    {CaptureFormat::WebP, ".webp."},
+    {CaptureFormat::QuickTime, ".mov.mp4.m4v.3gp.3g2.qt."},
+};
+
+// The date the container's walk located, read as the rename engine reads
+// a JPEG's: the block's header is checked once more first.
+DateTime walkedDate(TimgData& data) {
+  if (!data.hasExif()) return 0;
+  // The second parse walks the first directory again (its sub-directories
+  // are known by then); where IFD0 and a sub-directory both hold a date tag,
+  // IFD0's is the one that counts, as it always has.
+  data.parseExifBlock();
+  return data.TagReader ? data.TagReader->exifDateTime() : 0;
+}
+
+}  // namespace
+
+CaptureFormat captureFormatOf(std::string_view extension) {
+  if (extension.size() < 2 || extension[0] != '.') return CaptureFormat::None;
+  const std::string key = asciiLowerText(extension) + ".";
+  for (const FormatExtensions& f : Formats) {
+    if (f.extensions.find(key) != std::string_view::npos) return f.format;
+  }
+  return CaptureFormat::None;
+}
+
+// The scan as the capture date needs it: the date positions only (no tag
+// texts or entry lists, BuildFactsOnly), and no segment after the EXIF block.
+void scanForDate(TimgData& data) { data.StopAfterExif = true; }
+
+DateTime jpegCaptureDate(const ByteSource& jpeg) {
+  TimgData data(BuildFactsOnly);
+  scanForDate(data);
+  data.scanJpeg(jpeg);
+  return walkedDate(data);
+}
+
+bool readsCaptureDate(std::string_view name) { return captureFormatOf(fileExtension(name)) != CaptureFormat::None; }
 
 DateTime readExifCaptureDate(const std::string& path) {
   return readExifCaptureDate(path, platform::fileStatus(path), nullptr);
@@ -14,17 +71,39 @@ DateTime readExifCaptureDate(const std::string& path) {
 
 DateTime readExifCaptureDate(const std::string& path, const platform::FileStatus& status,
                              const platform::InputFile* opened) {
-  // Only the date positions are wanted: no tag texts or entry lists, and no
-  // segment after the EXIF block.
-  TimgData data(BuildFactsOnly);
-  data.StopAfterExif = true;
-  data.scanFile(path, status, opened);
-  if (!data.hasExif()) return 0;
-  // The second parse walks the first directory again (its sub-directories
-  // are known by then); where IFD0 and a sub-directory both hold a date tag,
-  // IFD0's is the one that counts, as it always has.
-  data.parseExifBlock();
-  return data.TagReader ? data.TagReader->exifDateTime() : 0;
+  const CaptureFormat format = captureFormatOf(fileExtension(path));
+  if (format == CaptureFormat::None) return 0;
+  if (format == CaptureFormat::Jpeg || format == CaptureFormat::Tiff) {
+    TimgData data(BuildFactsOnly);
+    scanForDate(data);
+    data.scanFile(path, status, opened);
+    return walkedDate(data);
+  }
+  if (opened && opened->isOpen()) return captureDateFrom(FileBytes(*opened), format);
+  FileBytes file;
+  if (!file.open(path)) return 0;
+  return captureDateFrom(file, format);
+}
+
+DateTime captureDateFrom(const ByteSource& source, CaptureFormat format) {
+  switch (format) {
+    case CaptureFormat::Jpeg: return jpegCaptureDate(source);
+    case CaptureFormat::Tiff: {
+      TimgData data(BuildFactsOnly);
+      scanForDate(data);
+      data.scanSource(source, true);
+      return walkedDate(data);
+    }
+    case CaptureFormat::TiffRaw: return tiffBlockCaptureDate(source);
+    case CaptureFormat::Heif: return heifCaptureDate(source);
+    case CaptureFormat::Cr3: return cr3CaptureDate(source);
+    case CaptureFormat::Raf: return rafCaptureDate(source);
+    case CaptureFormat::Png: return pngCaptureDate(source);
+    case CaptureFormat::WebP: return webpCaptureDate(source);
+    case CaptureFormat::QuickTime: return quickTimeCaptureDate(source);
+    case CaptureFormat::None: break;
+  }
+  return 0;
 }
 
 }  // namespace zantrel

@@ -56,18 +56,6 @@ void TimgData::recordFileFacts(const std::string& name, const platform::FileStat
   FileSize = static_cast<int64_t>(st.size);
 }
 
-bool scansExtension(std::string_view name) { return scansAsJpeg(name) || scansAsTiff(name); }
-
-bool scansAsJpeg(std::string_view name) {
-  const std::string ext = asciiLowerText(fileExtension(name));
-  return ext == ".jpg" || ext == ".jpeg" || ext == ".jpe";
-}
-
-bool scansAsTiff(std::string_view name) {
-  const std::string ext = asciiLowerText(fileExtension(name));
-  return ext == ".tif" || ext == ".tiff" || ext == ".nef";
-}
-
 bool TimgData::scanFile(const std::string& name) { return scanFile(name, platform::fileStatus(name), nullptr); }
 
 bool TimgData::scanFile(const std::string& name, const platform::FileStatus& st, const platform::InputFile* opened) {
@@ -78,8 +66,10 @@ bool TimgData::scanFile(const std::string& name, const platform::FileStatus& st,
   if (!st.exists || st.isFolder) return false;
   recordFileFacts(name, st);
   Status = "Not an EXIF file";
-  const bool tiff = scansAsTiff(name);
-  if (!tiff && !scansAsJpeg(name)) return false;
+  const std::string ext = asciiLowerText(fileExtension(name));
+  const bool jpeg = ext == ".jpg" || ext == ".jpeg" || ext == ".jpe";
+  const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef";
+  if (!jpeg && !tiff) return false;
   try {
     if (opened && opened->isOpen()) return scanSource(FileBytes(*opened), tiff);
     FileBytes file;

@@ -37,13 +37,6 @@ inline constexpr size_t TiffReadLimit = 256000;
 // Segments looked at before start of scan.
 inline constexpr int MaxJpegSegments = 20;
 
-// Whether scanFile reads a file of this name: as JPEG (".jpg", ".jpeg",
-// ".jpe") or as TIFF-structured (".tif", ".tiff", ".nef"), by the extension
-// in any case; other files are not read at all.
-bool scansExtension(std::string_view name);
-bool scansAsJpeg(std::string_view name);
-bool scansAsTiff(std::string_view name);
-
 class TimgData : public tEndInd {
  public:
   explicit TimgData(int buildCode);
@@ -79,6 +72,8 @@ class TimgData : public tEndInd {
   // The same scan over bytes in memory, read as a JPEG or as a
   // TIFF-structured file; no file facts are recorded.
   bool scanBytes(std::string_view data, bool asTiff);
+  // The same over any source.
+  bool scanSource(const ByteSource& source, bool asTiff);
   bool hasExif() const { return ExifBlock != nullptr; }
   void parseExifBlock();
   bool scanJpeg(const ByteSource& source);
@@ -88,7 +83,6 @@ class TimgData : public tEndInd {
 
  private:
   void recordFileFacts(const std::string& name, const platform::FileStatus& status);
-  bool scanSource(const ByteSource& source, bool asTiff);
 };
 
 }  // namespace zantrel
