@@ -58,6 +58,7 @@ while [ $# -gt 0 ]; do
 done
 [ ${#sets[@]} -eq 0 ] && sets=(photos small)
 
+"$root/scripts/setup.sh" bench
 for tool in strace /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "run.sh: $tool is missing (scripts/setup.sh bench)" >&2; exit 1; }
 done
