@@ -19,7 +19,9 @@ namespace zantrel {
 
 namespace {
 
-const char* const MediaImages = "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp";
+const char* const MediaImages =
+    "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp,*.heic,*.heif,*.hif,*.avif,*.webp,"
+    "*.nef,*.cr2,*.cr3,*.arw,*.dng,*.orf,*.rw2,*.raf,*.pef,*.srw,*.nrw,*.3fr,*.erf,*.kdc,*.mef,*.mos,*.iiq";
 const char* const MediaVideos =
     "*.3g2,*.3gp,*.avi,*.mts,*.mov,*.mp4,*.qt,*.wmv,*.amv,*.asf,*.f4a,*.f4b,*.f4p,*.f4v,*.flv,*.m2v,*.m4v,*.mkv,"
     "*.mpe,*.mpeg,*.mpg,*.mpv,*.nsv,*.ogg,*.ogv,*.rm,*.rmvb,*.vob,*.webm,*.yuv";
@@ -46,13 +48,18 @@ void mediaLibrarySequence(const PassRunner& pass) {
   s.FileSpec = MediaImages;
   pass();
 
+  // A video is filed under the day it was recorded, read from the file
+  // as a photo's capture date is; its file date is the day it was copied.
   s.DateFormat = "yyyymmdd";
-  s.DateType = "W";
-  s.ReadExif = false;
+  s.DateType = "E";
+  s.ReadExif = true;
   s.DateExif = false;
   s.FileSpec = MediaVideos;
   pass();
 
+  // Music and audio files are filed by their file dates, as before.
+  s.ReadExif = false;
+  s.DateType = "W";
   s.ImageTag.clear();
   s.DatePrefix = false;
   s.DateFormat.clear();
@@ -67,15 +74,18 @@ void niceSequence(const PassRunner& pass) {
   TRunSettings& s = RunSettings;
   const std::string imageTag = s.ImageTag;
   const int64_t maxSize = s.MaxSize;
-  // A test run must stay a test run and a requested log must be written,
-  // whatever else the stages reset. The banner is printed once per run.
+  // A test run must stay a test run, a requested log must be written and
+  // dates asked for from names must be taken, whatever else the stages
+  // reset. The banner is printed once per run.
   const bool test = s.Test;
   const bool writeLog = s.WriteLog;
+  const bool dateFromName = s.DateFromName;
   auto resetStage = [&] {
     const bool bannerShown = s.BannerShown;
     resetSettings();
     s.Test = test;
     s.WriteLog = writeLog;
+    s.DateFromName = dateFromName;
     s.BannerShown = bannerShown;
   };
 
@@ -217,6 +227,11 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     parseCommandLine(args);
     const TRunSettings parsed = s;
     if (s.Verbose) platform::writeLine("Time-Shift: " + formatTimeShift(s.TimeShift));
+    // -dn stands in for a capture date that was looked for and not found;
+    // where nothing looks for one it would silently do nothing.
+    if (s.DateFromName && !s.ReadExif && !s.CopyMedia && !s.Nice) {
+      hintOnce("date from name", "-dn changes nothing without a capture-date read (-i, -de, -dt=E, -cm, -nice)");
+    }
     if (s.DirsAndFiles) folderPass(runOnePass);
     if (s.CopyMedia) mediaLibrarySequence(runOnePass);
     else if (s.Nice) niceSequence(runOnePass);

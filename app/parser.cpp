@@ -72,6 +72,7 @@ enum class BareOption {
   DatePrefix,
   DateSuffix,
   DateExif,
+  DateFromName,
   Verbose,
   Images,
   Movies,
@@ -138,6 +139,7 @@ const OptionRow<BareOption> BareOptions[] = {
     {{"/dp", "-dp", "--date-prefix"}, BareOption::DatePrefix},
     {{"/ds", "-ds", "--date-suffix"}, BareOption::DateSuffix},
     {{"/de", "-de", "--date-exif"}, BareOption::DateExif},
+    {{"/dn", "-dn", "--date-from-name"}, BareOption::DateFromName},
     {{"/verbose", "-verbose", "--verbose"}, BareOption::Verbose},
     {{"/i", "-i", "--images"}, BareOption::Images},
     {{"/m", "-m", "--movies"}, BareOption::Movies},
@@ -303,6 +305,7 @@ void applyBareOption(BareOption option, const std::string& arg) {
       s.DateExif = true;
       s.ReadExif = true;
       break;
+    case BareOption::DateFromName: s.DateFromName = true; break;
     case BareOption::Verbose: s.Verbose = true; break;
     case BareOption::Images:
       applyImagesPreset(s);

@@ -48,6 +48,9 @@ struct TRunSettings {
   bool CopyMedia = false;
   bool FolderDateFromFiles = false;
   bool ReadExif = false;
+  // An item whose capture-date read finds no date takes the date written in
+  // its name, when it holds one, instead of its file date.
+  bool DateFromName = false;
   int32_t DeleteCharsStart = 0;
   int32_t DeleteCharsEnd = 0;
   int32_t DeleteCharsPos = 0;
