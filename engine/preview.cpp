@@ -27,7 +27,8 @@ TPreviewState state;
 
 const std::string Freed;
 
-// "" when the preview has not touched the name, else what it left there.
+// What the preview left at path (a name, or Freed), or nullptr where it
+// has not touched it.
 const std::string* shownState(const std::string& path) {
   const auto known = state.names.find(path);
   return known == state.names.end() ? nullptr : &known->second;

@@ -204,6 +204,19 @@ TEST(UndoCli, WhatARenameCannotTakeBackIsReported) {
   EXPECT_EQ(dir.read("c.jpg"), "c");
 }
 
+// A log copied through a tool that wrote plain LF line ends, or mixed them,
+// is the same log.
+TEST(UndoCli, LineEndsCrLfOrLf) {
+  TempDir dir;
+  dir.write("b.jpg", "a");
+  dir.write("d.jpg", "c");
+  dir.write("tab\tname.jpg", "e");
+  dir.write("lf.log", "rename\ta.jpg\tb.jpg\tfile\nrename\tc.jpg\td.jpg\tfile\r\nrename\te\\x41.jpg\ttab\\tname.jpg\tfile\n");
+  RunResult r = runZantrel({"-undo=lf.log"}, dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_EQ(dir.list(), (Names{"a.jpg", "c.jpg", "eA.jpg", "lf.log"}));
+}
+
 // A write cut short leaves a last line without line end; what it held is
 // left out. Whole records before it are taken back.
 TEST(UndoCli, TruncatedLastRecord) {
