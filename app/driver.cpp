@@ -121,8 +121,28 @@ std::string folderPassPattern(const std::string& spec) {
   return item + ".*";
 }
 
-int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePass) {
+namespace {
+
+// A pass that a stop signal would cut short is not started at all, so the
+// multi-pass modes end after the item in hand like a single pass.
+PassRunner stoppable(const PassRunner& pass) {
+  return [&pass] {
+    if (platform::stopSignal() == 0) pass();
+  };
+}
+
+// The conventional status of a run ended by a signal: 128 + its number.
+int stoppedExitCode(int signal) {
+  platform::flushOutput();
+  platform::writeErrorLine("zantrel: stopped by " + platform::signalName(signal));
+  return 128 + signal;
+}
+
+}  // namespace
+
+int runProgram(const std::vector<std::string>& args, const PassRunner& runPass) {
   TRunSettings& s = RunSettings;
+  const PassRunner runOnePass = stoppable(runPass);
   try {
     s.Replacements.clear();
     s.LogFileName = logFileNameFor(platform::localNow());
@@ -144,6 +164,7 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     return 1;
   }
   s.Replacements.clear();
+  if (const int signal = platform::stopSignal()) return stoppedExitCode(signal);
   platform::flushOutput();
   return 0;
 }

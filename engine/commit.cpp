@@ -13,6 +13,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 
 namespace zantrel {
 
@@ -110,6 +111,9 @@ StepResult stepCommit(TPassItem& item) {
     platform::writeLine(item.ListedName + " -> " + item.NewPath + " (test)");
     return StepResult::EndItem;
   }
+  // A stop signal waits until the object has its new name, its line and
+  // its record, or has none of them.
+  const platform::SignalsHeld held;
   if (s.Folders) commitFolder(item);
   else commitFile(item);
   return StepResult::EndItem;

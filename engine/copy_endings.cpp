@@ -1,6 +1,7 @@
 // The copy endings of step 26: the item is copied under its new name and
 // keeps its own. A copy never replaces anything: the plain copy numbers its
-// way to a free name, the media library skips a name that is taken.
+// way to a free name, the media library skips a file that it already holds
+// byte for byte and numbers past any other.
 #include <string>
 
 #include "app/settings.h"
@@ -28,6 +29,18 @@ void reportCopied(const TPassItem& item, const std::string& dest) {
 
 void reportFailed(const TPassItem& item) { platform::writeLine("ERROR! Failed to copy: " + copySource(item)); }
 
+// A stop signal came while the bytes were copied: the copy was taken back,
+// and the run ends after this item.
+void reportTakenBack(const TPassItem& item) {
+  platform::writeErrorLine("zantrel: not copied, the run was stopped: " + copySource(item));
+}
+
+// img_1.jpg, then img_1_1.jpg, img_1_2.jpg, ...
+std::string candidateName(const std::string& workName, long n) {
+  if (n == 0) return workName;
+  return baseName(workName) + "_" + std::to_string(n) + fileExtension(workName);
+}
+
 // The date the library files an item under: the one a date step used, or
 // else the one the date type selects, moved by the time shift.
 DateTime libraryDate(const TPassItem& item) {
@@ -41,50 +54,64 @@ void copyEnding(TPassItem& item) {
     platform::writeLine("Copy to: " + item.WorkName + " (test)");
     return;
   }
-  const std::string base = baseName(item.WorkName);
-  const std::string ext = fileExtension(item.WorkName);
-  std::string dest = item.WorkName;
-  // Candidates: img_1.jpg, img_1_1.jpg, img_1_2.jpg, ... Anything already
-  // there, also a name taken between the test and the copy, moves the copy
-  // on to the next number.
-  for (long n = 1;; ++n) {
-    if (!platform::pathExists(dest)) {
-      const platform::CopyOutcome outcome = platform::copyFileNoReplace(copySource(item), dest);
-      if (outcome == platform::CopyOutcome::Copied) return reportCopied(item, dest);
-      if (outcome == platform::CopyOutcome::Failed) return reportFailed(item);
+  // Anything already there, also a name taken between the test and the
+  // copy, moves the copy on to the next number.
+  for (long n = 0;; ++n) {
+    const std::string dest = candidateName(item.WorkName, n);
+    if (platform::pathExists(dest)) continue;
+    switch (platform::copyFileNoReplace(copySource(item), dest)) {
+      case platform::CopyOutcome::Copied:
+        return reportCopied(item, dest);
+      case platform::CopyOutcome::DestinationExists:
+        continue;
+      case platform::CopyOutcome::Failed:
+        return reportFailed(item);
+      case platform::CopyOutcome::Interrupted:
+        return reportTakenBack(item);
     }
-    dest = base + "_" + std::to_string(n) + ext;
   }
 }
 
+// A library name that is taken is not yet the same photo: two cameras
+// count from IMG_0001 alike, and a card is reused after a counter reset.
+// The item is skipped only where a file of the same bytes is already there,
+// under its name or a numbered one an earlier import gave it; otherwise it
+// is copied under the first free name, numbered as the plain copy numbers.
 void mediaCopyEnding(TPassItem& item) {
   item.NameDate = libraryDate(item);
   const MediaKind kind = mediaKindOf(fileExtension(item.WorkName));
   if (kind == MediaKind::None) return;
   const std::string folder = mediaFolder(RunSettings.MediaRoot, kind, item.NameDate, item.WorkName);
-  const std::string dest = folder + item.WorkName;
-  if (platform::pathExists(dest)) {
-    platform::writeLine("File exists (skipping): " + dest);
-    return;
-  }
-  if (RunSettings.Test) {
-    platform::writeLine("Copy from: " + copySource(item));
-    platform::writeLine("to: " + dest);
-    platform::writeLine("(test - nothing copied)");
-    return;
-  }
-  if (!folderExists(folder) && !forceFolders(folder)) {
-    platform::writeLine(item.ListedName + " Error make directory: " + folder);
-    return;
-  }
-  switch (platform::copyFileNoReplace(copySource(item), dest)) {
-    case platform::CopyOutcome::Copied:
-      return reportCopied(item, dest);
-    case platform::CopyOutcome::DestinationExists:
-      platform::writeLine("File exists (skipping): " + dest);
+  for (long n = 0;;) {
+    const std::string dest = folder + candidateName(item.WorkName, n);
+    if (platform::pathExists(dest)) {
+      if (platform::sameFileContent(copySource(item), dest)) {
+        platform::writeLine("File exists (skipping): " + dest);
+        return;
+      }
+      ++n;
+      continue;
+    }
+    if (RunSettings.Test) {
+      platform::writeLine("Copy from: " + copySource(item));
+      platform::writeLine("to: " + dest);
+      platform::writeLine("(test - nothing copied)");
       return;
-    case platform::CopyOutcome::Failed:
-      return reportFailed(item);
+    }
+    if (!folderExists(folder) && !forceFolders(folder)) {
+      platform::writeLine(item.ListedName + " Error make directory: " + folder);
+      return;
+    }
+    switch (platform::copyFileNoReplace(copySource(item), dest)) {
+      case platform::CopyOutcome::Copied:
+        return reportCopied(item, dest);
+      case platform::CopyOutcome::DestinationExists:
+        continue;  // it appeared meanwhile: compared like any other
+      case platform::CopyOutcome::Failed:
+        return reportFailed(item);
+      case platform::CopyOutcome::Interrupted:
+        return reportTakenBack(item);
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include "lib/utf8.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 #include "probes/magic.h"
 
 namespace zantrel {
@@ -111,6 +112,8 @@ void runPass() {
   if (RunSettings.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
   if (!found) return;
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
+    // A stop signal ends the pass between two items, never inside one.
+    if (platform::stopSignal() != 0) return;
     TPassItem item;
     if (selectItem(lists, i, item)) runPipeline(item);
   }
