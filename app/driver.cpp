@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/banner.h"
+#include "app/outcome.h"
 #include "app/parser.h"
 #include "app/settings.h"
 #include "app/timeshift.h"
@@ -131,17 +132,29 @@ PassRunner stoppable(const PassRunner& pass) {
   };
 }
 
-// The conventional status of a run ended by a signal: 128 + its number.
-int stoppedExitCode(int signal) {
+// On a terminal the run ends with one line that says what became of its
+// items, and the exit status when it is not 0.
+void showSummary(int code) {
+  if (RunOutcome.Passes == 0 || !platform::errorIsTerminal()) return;
+  std::string line = "zantrel: " + summaryText(RunOutcome);
+  if (code != 0) line += " (exit status " + std::to_string(code) + ")";
+  platform::writeErrorLine(line);
+}
+
+int finishRun(int code) {
+  RunSettings.Replacements.clear();
   platform::flushOutput();
-  platform::writeErrorLine("zantrel: stopped by " + platform::signalName(signal));
-  return 128 + signal;
+  platform::clearStatusLine();
+  if (RunOutcome.Signal != 0) platform::writeErrorLine("zantrel: stopped by " + platform::signalName(RunOutcome.Signal));
+  showSummary(code);
+  return code;
 }
 
 }  // namespace
 
 int runProgram(const std::vector<std::string>& args, const PassRunner& runPass) {
   TRunSettings& s = RunSettings;
+  RunOutcome = TRunOutcome{};
   const PassRunner runOnePass = stoppable(runPass);
   try {
     s.Replacements.clear();
@@ -155,18 +168,16 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runPass) 
     else if (!s.FileSpec.empty()) runOnePass();
     else showBanner();
   } catch (const ProcessExit& exit) {
-    s.Replacements.clear();
-    platform::flushOutput();
-    return exit.code;
+    return finishRun(exit.code);
   } catch (const std::exception& error) {
     platform::flushOutput();
     platform::writeErrorLine(std::string("zantrel: ") + error.what());
-    return 1;
+    return finishRun(1);
   }
-  s.Replacements.clear();
-  if (const int signal = platform::stopSignal()) return stoppedExitCode(signal);
-  platform::flushOutput();
-  return 0;
+  // A stop signal ended the run after the item in hand: the exit status
+  // is the shell's 128 + the signal's number.
+  RunOutcome.Signal = platform::stopSignal();
+  return finishRun(exitStatusOf(RunOutcome));
 }
 
 }  // namespace zantrel

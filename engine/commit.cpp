@@ -6,6 +6,7 @@
 // replaces (platform::renameNoReplace); only -ded replaces, and only a file
 // that is not the item itself, in one step; only -des deletes, the source.
 #include "app/settings.h"
+#include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -36,7 +37,8 @@ bool sameName(const TPassItem& item) {
 // object has its new name, so a failed rename leaves it as it was.
 void reportRenamed(const TPassItem& item, const char* kind) {
   platform::clearReadOnly(item.NewPath);
-  platform::writeLine(item.ListedName + " -> " + item.NewPath);
+  writeNameLine(item.ListedName, " -> " + item.NewPath);
+  markItem(ItemMark::Renamed);
   log({"rename", item.ListedName, item.NewPath, kind});
 }
 
@@ -88,7 +90,7 @@ void commitFile(const TPassItem& item) {
     } else if (s.DeleteExistingSource) {
       platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
       log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
-      deleteOrReport(item.ListedName);
+      if (deleteOrReport(item.ListedName)) markItem(ItemMark::Deleted);
       return;
     } else {
       platform::writeLine(FileError + item.ListedName + " -> " + item.NewPath + " !");
@@ -108,7 +110,8 @@ StepResult stepCommit(TPassItem& item) {
   if (item.ListedName == item.NewPath && !s.FolderDateFromFiles) return StepResult::EndItem;
   if (item.ShortName.empty()) return StepResult::EndItem;
   if (s.Test) {
-    platform::writeLine(item.ListedName + " -> " + item.NewPath + " (test)");
+    writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
+    markItem(ItemMark::Previewed);
     return StepResult::EndItem;
   }
   // A stop signal waits until the object has its new name, its line and

@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "engine/media_library.h"
+#include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -24,6 +25,7 @@ const std::string& copySource(const TPassItem& item) {
 
 void reportCopied(const TPassItem& item, const std::string& dest) {
   platform::writeLine("File copied to: " + dest);
+  markItem(ItemMark::Copied);
   if (RunSettings.WriteLog) writeLogLine({"copy", item.ListedName, dest, copySource(item)});
 }
 
@@ -52,6 +54,7 @@ DateTime libraryDate(const TPassItem& item) {
 void copyEnding(TPassItem& item) {
   if (RunSettings.Test) {
     platform::writeLine("Copy to: " + item.WorkName + " (test)");
+    markItem(ItemMark::Previewed);
     return;
   }
   // Anything already there, also a name taken between the test and the
@@ -80,13 +83,17 @@ void copyEnding(TPassItem& item) {
 void mediaCopyEnding(TPassItem& item) {
   item.NameDate = libraryDate(item);
   const MediaKind kind = mediaKindOf(fileExtension(item.WorkName));
-  if (kind == MediaKind::None) return;
+  if (kind == MediaKind::None) {
+    markItem(ItemMark::Skipped);
+    return;
+  }
   const std::string folder = mediaFolder(RunSettings.MediaRoot, kind, item.NameDate, item.WorkName);
   for (long n = 0;;) {
     const std::string dest = folder + candidateName(item.WorkName, n);
     if (platform::pathExists(dest)) {
       if (platform::sameFileContent(copySource(item), dest)) {
         platform::writeLine("File exists (skipping): " + dest);
+        markItem(ItemMark::Skipped);
         return;
       }
       ++n;
@@ -96,10 +103,11 @@ void mediaCopyEnding(TPassItem& item) {
       platform::writeLine("Copy from: " + copySource(item));
       platform::writeLine("to: " + dest);
       platform::writeLine("(test - nothing copied)");
+      markItem(ItemMark::Previewed);
       return;
     }
     if (!folderExists(folder) && !forceFolders(folder)) {
-      platform::writeLine(item.ListedName + " Error make directory: " + folder);
+      writeNameLine(item.ListedName, " Error make directory: " + folder);
       return;
     }
     switch (platform::copyFileNoReplace(copySource(item), dest)) {

@@ -186,6 +186,14 @@ RunResult BackgroundRun::wait() {
   return r;
 }
 
+std::string logNameAt(time_t when) {
+  struct tm local {};
+  ::localtime_r(&when, &local);
+  char buf[64];
+  std::strftime(buf, sizeof buf, "_zantrel_%y%m%d-%H%M.log", &local);
+  return buf;
+}
+
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
   size_t start = 0;

@@ -3,6 +3,7 @@
 // program there and look at the output, the names on disk and the log.
 #pragma once
 
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -85,6 +86,10 @@ RunResult runZantrelVia(const std::string& launcher, const std::vector<std::stri
 
 // Text single-quoted for the shell.
 std::string shellQuoted(const std::string& text);
+
+// The name of the log of a run that starts at the given time:
+// "_zantrel_yymmdd-hhnn.log" in local time.
+std::string logNameAt(std::time_t when);
 
 // Splits captured output into lines (without line ends).
 std::vector<std::string> lines(const std::string& text);
