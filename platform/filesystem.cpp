@@ -65,6 +65,13 @@ bool checkThenRename(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+bool folderReadable(const std::string& folder) {
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return false;
+  ::closedir(dir);
+  return true;
+}
+
 ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return ListStatus::CannotOpen;

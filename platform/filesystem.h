@@ -37,6 +37,10 @@ enum class ListStatus {
 // dangling links are left out. Entries keep the order the system delivers.
 ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 
+// Whether the folder can be opened for listing ("" is the current folder),
+// without reading it.
+bool folderReadable(const std::string& folder);
+
 // ---- Queries ---------------------------------------------------------------
 
 enum class ObjectKind { Missing, File, Folder, Other };

@@ -95,6 +95,8 @@ std::string logNameAt(std::time_t when);
 std::vector<std::string> lines(const std::string& text);
 // The same lines sorted, for output in listing order.
 std::vector<std::string> sortedLines(const std::string& text);
+// True when one whole line of the standard output is line.
+bool hasOutputLine(const RunResult& r, const std::string& line);
 
 // Sets a file's modification time from local calendar fields.
 void setLocalMtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,
