@@ -22,8 +22,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-"$PWD/scripts/setup.sh"
-cmake -S . -B build -G Ninja -DZANTREL_TESTS=ON >/dev/null
+"$PWD/scripts/setup.sh" test
+cmake -S . -B build -G Ninja -DZANTREL_TESTS=ON -DZANTREL_WERROR=ON >/dev/null
 cmake --build build -j "$(nproc 2>/dev/null || echo 2)"
 
 mapfile -t tests < <(./build/zantrel_tests --gtest_list_tests --gtest_filter='Stress*' |
