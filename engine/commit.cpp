@@ -34,9 +34,10 @@ bool sameName(const TPassItem& item) {
 }
 
 // The report of a done rename. The read-only attribute goes only once the
-// object has its new name, so a failed rename leaves it as it was.
+// object has its new name, so a failed rename leaves it as it was. What
+// selection saw tells whether there is one to clear.
 void reportRenamed(const TPassItem& item, const char* kind) {
-  platform::clearReadOnly(item.NewPath);
+  if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
   writeNameLine(item.ListedName, " -> " + item.NewPath);
   markItem(ItemMark::Renamed);
   log({"rename", item.ListedName, item.NewPath, kind});
@@ -74,8 +75,12 @@ bool deleteOrReport(const std::string& path) {
   return false;
 }
 
+// The rename itself refuses to replace anything, so it comes first; only
+// when it is refused does the commit look whether a file of the new name
+// is what stands in the way, and settle that clash by rule.
 void commitFile(const TPassItem& item) {
   const TRunSettings& s = RunSettings;
+  if (platform::renameNoReplace(item.ShortName, item.NewPath)) return reportRenamed(item, "file");
   if (fileExists(item.NewPath) && !sameName(item)) {
     if (s.DeleteExistingDestination) {
       platform::writeLine("WARNING destination exists - overwrite " + item.NewPath + " !");
@@ -87,18 +92,17 @@ void commitFile(const TPassItem& item) {
         return;
       }
       return reportRenamed(item, "file");
-    } else if (s.DeleteExistingSource) {
+    }
+    if (s.DeleteExistingSource) {
       platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
       log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
       if (deleteOrReport(item.ListedName)) markItem(ItemMark::Deleted);
       return;
-    } else {
-      platform::writeLine(FileError + item.ListedName + " -> " + item.NewPath + " !");
-      log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
-      return;
     }
   }
-  renameItem(item, "file", FileError, FileErrorLog);
+  // A clash without an option to settle it, or a rename that failed.
+  platform::writeLine(FileError + item.ListedName + " -> " + item.NewPath + " !");
+  log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // and the commit. Rebuilt for every item; nothing carries over.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "lib/datetime.h"
+#include "platform/filesystem.h"
+#include "platform/input_file.h"
 
 namespace zantrel {
 
@@ -33,6 +36,17 @@ struct TPassItem {
   bool NoExifDate = true;
   // FolderPart + WorkName, once the name is complete (rename ending only).
   std::string NewPath;
+
+  // What the one look at AccessPath in selection told (a stat, or the fstat
+  // of the opened file), so that no later step asks the system again.
+  // StatusKnown is false where no look was taken; TimesKnown also once a
+  // step has set the file's times.
+  platform::FileStatus Status;
+  bool StatusKnown = false;
+  bool TimesKnown = false;
+  // AccessPath opened in selection for the EXIF read (only then); closed
+  // when the item ends.
+  std::shared_ptr<platform::InputFile> Opened;
 };
 
 }  // namespace zantrel
