@@ -53,6 +53,9 @@ RunResult runZantrel(const std::vector<std::string>& args, const std::filesystem
 RunResult runProgramFile(const std::string& program, const std::vector<std::string>& args,
                          const std::filesystem::path& cwd, const EnvList& env = {});
 
+// The environment of runZantrel, as "NAME=value" entries.
+std::vector<std::string> runEnvironment(const std::filesystem::path& cwd, const EnvList& env = {});
+
 // A run in the background, for tests that act while it works (signal it,
 // watch its files). Its environment is that of runZantrel. A run still
 // going when the object goes is killed.
