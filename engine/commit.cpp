@@ -36,9 +36,6 @@ bool sameName(const TPassItem& item) {
 // object has its new name, so a failed rename leaves it as it was. What
 // selection saw tells whether there is one to clear.
 void reportRenamed(const TPassItem& item, const char* kind) {
-  notePathChanged(item.ShortName);
-  notePathChanged(item.NewPath);
-  noteObjectChanged(item);
   if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
   writeNameLine(item.ListedName, " -> " + item.NewPath);
   markItem(ItemMark::Renamed);
@@ -98,8 +95,6 @@ void commitFile(const TPassItem& item) {
     if (s.DeleteExistingSource) {
       platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
       log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
-      notePathChanged(item.ListedName);
-      noteObjectChanged(item);
       if (deleteOrReport(item.ListedName)) markItem(ItemMark::Deleted);
       return;
     }

@@ -103,7 +103,6 @@ StepResult stepSetTime(TPassItem& item) {
     return StepResult::Continue;
   }
   item.TimesKnown = false;
-  noteObjectChanged(item);
   if (!setFileTimes(item.AccessPath, creation, access, write)) {
     reportSetTimeFailure(item.AccessPath);
   } else {
@@ -131,7 +130,6 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
   }
   // Set under the old name: the rename comes after.
   item.TimesKnown = false;
-  noteObjectChanged(item);
   if (!setFileTimes(item.ListedName, target, 0, target)) {
     reportSetTimeFailure(item.ListedName);
     return StepResult::Continue;

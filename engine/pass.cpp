@@ -2,10 +2,8 @@
 // object renamed by this pass is never met again, then walk it item by item.
 #include "engine/pass.h"
 
-#include <chrono>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/outcome.h"
@@ -13,7 +11,6 @@
 #include "engine/item.h"
 #include "engine/pass_report.h"
 #include "engine/pipeline.h"
-#include "engine/read_ahead.h"
 #include "engine/steps.h"
 #include "exif/capture_date.h"
 #include "lib/files.h"
@@ -86,45 +83,15 @@ bool passesSizeFilter(const std::string& name) {
 // what the later steps need to know of it. When the EXIF step will read the
 // file, the look is its opening: the fstat that comes with the open tells
 // the same as a stat, of the very file that will be read.
-//
-// A first read that keeps the pass waiting tells of a slow medium: after a
-// few of them the reads go ahead of the pass (engine/read_ahead.h). On a
-// warm cache no read waits and no reader thread is started.
-constexpr auto SlowRead = std::chrono::microseconds(300);
-// The reader thread of the running pass, once it reads ahead.
-TReadAhead* activeReadAhead = nullptr;
-constexpr int SlowReadsBeforeReadAhead = 3;
-int slowReads = 0;
-
 bool lookAt(TPassItem& item) {
   if (RunSettings.ReadExif && readsCaptureDate(item.AccessPath)) {
-    const auto start = std::chrono::steady_clock::now();
     auto file = std::make_shared<platform::InputFile>();
-    if (file->open(item.AccessPath, item.Status)) {
-      // Every reader begins at the start of the file.
-      file->readHead(TReadAhead::HeadSize);
-      item.Opened = std::move(file);
-    }
-    if (std::chrono::steady_clock::now() - start > SlowRead) ++slowReads;
+    if (file->open(item.AccessPath, item.Status)) item.Opened = std::move(file);
   }
   // Not opened (not read, unreadable, or no regular file): a stat.
   if (!item.Opened && !item.Status.exists) item.Status = platform::fileStatus(item.AccessPath);
   item.StatusKnown = item.TimesKnown = item.Status.exists;
   return item.Status.exists;
-}
-
-// Read ahead only where each item is opened anyway and at once: the size
-// filter, the 8-character rule and content types decide before that.
-bool mayReadAhead() {
-  const TRunSettings& s = RunSettings;
-  return s.ReadExif && !s.Folders && s.MinSize <= 0 && s.MaxSize <= 0 && !s.EightOnly && !s.Magic;
-}
-
-// The files of the pass from item first on, read ahead.
-std::unique_ptr<TReadAhead> startReadAhead(const TPassLists& lists, size_t first) {
-  std::vector<bool> wanted(lists.LongNames.size());
-  for (size_t i = first; i < wanted.size(); ++i) wanted[i] = readsCaptureDate(lists.LongNames[i]);
-  return std::make_unique<TReadAhead>(lists.LongNames, std::move(wanted), first);
 }
 
 // Selection of entry i; false when the item is skipped.
@@ -139,9 +106,7 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   }
 
   item.AccessPath = item.ListedName;
-  if (activeReadAhead && activeReadAhead->take(i, item.Opened, item.Status)) {
-    item.StatusKnown = item.TimesKnown = true;
-  } else if (!lookAt(item)) {
+  if (!lookAt(item)) {
     if (item.ShortName.empty()) {
       markItem(ItemMark::Skipped);
       return false;
@@ -182,27 +147,12 @@ void runPass() {
   if (RunSettings.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
   if (!found) return;
   RunOutcome.Selected += lists.LongNames.size();
-  std::unique_ptr<TReadAhead> readAhead;
-  slowReads = 0;
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
     TPassItem item;
     report.beginItem(item);
     if (selectItem(lists, i, item)) runPipeline(item);
     report.endItem();
-    if (!readAhead && slowReads >= SlowReadsBeforeReadAhead && i + 2 < lists.LongNames.size() && mayReadAhead()) {
-      readAhead = startReadAhead(lists, i + 1);
-      activeReadAhead = readAhead.get();
-    }
   }
-  activeReadAhead = nullptr;
-}
-
-void notePathChanged(const std::string& path) {
-  if (activeReadAhead) activeReadAhead->nameChanged(path);
-}
-
-void noteObjectChanged(const TPassItem& item) {
-  if (activeReadAhead && item.StatusKnown) activeReadAhead->objectChanged(item.Status);
 }
 
 }  // namespace zantrel

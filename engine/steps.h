@@ -55,12 +55,6 @@ StepResult stepCommit(TPassItem& item);             // 29
 using ExifDateReader = DateTime (*)(const TPassItem& item);
 StepResult readExifDateWith(TPassItem& item, ExifDateReader reader);
 
-// What the running pass changed on disk, for the files it opened ahead of
-// their turn (engine/read_ahead.h): a name it renamed, replaced or removed,
-// and an item it renamed, removed or whose times it set.
-void notePathChanged(const std::string& path);
-void noteObjectChanged(const TPassItem& item);
-
 // The item's last-write time (getWriteTime) and fileAge, from what
 // selection saw while that still holds, else from the file.
 DateTime itemWriteTime(const TPassItem& item);

@@ -133,8 +133,6 @@ FileStatus statusOf(const struct stat& st) {
   result.size = static_cast<uint64_t>(st.st_size);
   result.writeSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
   result.writeNanoseconds = static_cast<int64_t>(st.st_mtim.tv_nsec);
-  result.device = static_cast<uint64_t>(st.st_dev);
-  result.inode = static_cast<uint64_t>(st.st_ino);
   return result;
 }
 

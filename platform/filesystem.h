@@ -60,8 +60,6 @@ struct FileStatus {
   uint64_t size = 0;
   int64_t writeSeconds = 0;  // since 1970-01-01 UTC
   int64_t writeNanoseconds = 0;
-  uint64_t device = 0;  // device and inode: which object it is
-  uint64_t inode = 0;
 };
 FileStatus fileStatus(const std::string& path);
 

@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "platform/stat_status.h"
 
@@ -44,26 +42,12 @@ void InputFile::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   size_ = 0;
-  head_.clear();
-}
-
-void InputFile::readHead(size_t count) {
-  head_.clear();
-  std::string head(static_cast<size_t>(std::min<uint64_t>(count, size_)), '\0');
-  head.resize(readAt(0, head.data(), head.size()));
-  head_ = std::move(head);
 }
 
 size_t InputFile::readAt(uint64_t offset, void* buffer, size_t count) const {
   if (fd_ < 0) return 0;
   size_t done = 0;
   char* out = static_cast<char*>(buffer);
-  if (offset < head_.size()) {
-    done = std::min<size_t>(count, head_.size() - static_cast<size_t>(offset));
-    std::memcpy(out, head_.data() + offset, done);
-    // A head shorter than asked for is the whole file.
-    if (done == count || head_.size() >= size_) return done;
-  }
   while (done < count) {
     ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;

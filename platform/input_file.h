@@ -32,14 +32,9 @@ class InputFile {
   // end of the file or on a read error.
   size_t readAt(uint64_t offset, void* buffer, size_t count) const;
 
-  // Reads the first count bytes now (one read), so that a reader thread can
-  // fetch them ahead of their use; readAt serves them from memory then.
-  void readHead(size_t count);
-
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
-  std::string head_;
 };
 
 }  // namespace platform
