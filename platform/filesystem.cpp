@@ -73,6 +73,10 @@ bool folderReadable(const std::string& folder) {
   return true;
 }
 
+bool folderWritable(const std::string& folder) {
+  return ::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return ListStatus::CannotOpen;
