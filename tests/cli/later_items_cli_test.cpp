@@ -1,7 +1,7 @@
-// A pass that reads its photos opens them ahead of their turn. What an
-// earlier item changes must still be seen by a later one exactly as if the
-// later one had been looked at only in its turn. The patterns fix the order
-// of the items.
+// Each item of a pass is looked at once, and what that look told is kept
+// for the item's later steps. What an earlier item changed on disk must
+// still be seen by a later one: its look comes in its own turn. The
+// patterns fix the order of the items.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -31,7 +31,7 @@ size_t count(const std::string& text, const std::string& part) {
   return n;
 }
 
-TEST(ReadAheadCli, LinkToAFileRenamedBeforeItIsUnreachable) {
+TEST(LaterItemsCli, LinkToAFileRenamedBeforeItIsUnreachable) {
   TempDir dir;
   photo(dir, "IMG_1.JPG", "2013:04:12 15:30:44");
   std::filesystem::create_symlink("IMG_1.JPG", dir / "link.jpg");
@@ -42,7 +42,7 @@ TEST(ReadAheadCli, LinkToAFileRenamedBeforeItIsUnreachable) {
   EXPECT_EQ(count(r.out, " -> "), 1u) << r.out;
 }
 
-TEST(ReadAheadCli, NameListedTwiceIsGoneTheSecondTime) {
+TEST(LaterItemsCli, NameListedTwiceIsGoneTheSecondTime) {
   TempDir dir;
   photo(dir, "IMG_1.JPG", "2013:04:12 15:30:44");
   photo(dir, "IMG_2.JPG", "2013:04:12 15:30:44");
@@ -53,7 +53,7 @@ TEST(ReadAheadCli, NameListedTwiceIsGoneTheSecondTime) {
 
 // Two names of one file: the first item sets the file's time, so the
 // second finds nothing left to set.
-TEST(ReadAheadCli, SecondNameOfAFileSeesTheTimeTheFirstSet) {
+TEST(LaterItemsCli, SecondNameOfAFileSeesTheTimeTheFirstSet) {
   TempDir dir;
   const auto first = photo(dir, "IMG_1.JPG", "2011:01:01 10:00:00");
   ASSERT_EQ(::link(first.c_str(), (dir / "IMG_2.JPG").c_str()), 0);
@@ -64,7 +64,7 @@ TEST(ReadAheadCli, SecondNameOfAFileSeesTheTimeTheFirstSet) {
 
 // The first item replaces (-ded) the file that the second item names: the
 // second then reads the first one's photo, which already carries its date.
-TEST(ReadAheadCli, NameTakenOverByAnEarlierItemIsReadAfresh) {
+TEST(LaterItemsCli, NameTakenOverByAnEarlierItemIsReadAfresh) {
   TempDir dir;
   photo(dir, "IMG_1.JPG", "2013:04:12 15:30:44");
   photo(dir, "130412-1530_IMG_1.jpg", "2001:02:03 04:05:06");
