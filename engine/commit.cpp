@@ -36,14 +36,15 @@ bool sameName(const TPassItem& item) {
 // The report of a done rename. The read-only attribute goes only once the
 // object has its new name, so a failed rename leaves it as it was. What
 // selection saw tells whether there is one to clear.
-void reportRenamed(const TPassItem& item, const char* kind) {
+void reportRenamed(TPassItem& item, const char* kind) {
   if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
   writeNameLine(item.ListedName, " -> " + item.NewPath);
   markItem(ItemMark::Renamed);
+  item.PlacedAt = item.NewPath;
   log({"rename", item.ListedName, item.NewPath, kind});
 }
 
-void renameItem(const TPassItem& item, const char* kind, const char* errorText, const char* errorLog) {
+void renameItem(TPassItem& item, const char* kind, const char* errorText, const char* errorLog) {
   if (!platform::renameNoReplace(item.ShortName, item.NewPath)) {
     platform::writeLine(std::string(errorText) + item.ListedName + " -> " + item.NewPath + " !");
     log({"ERROR", item.ListedName, item.NewPath, errorLog});
@@ -57,7 +58,7 @@ const char* const FolderErrorLog = "can not rename directory";
 const char* const FileError = "ERROR Can't rename file ";
 const char* const FileErrorLog = "can not rename file";
 
-void commitFolder(const TPassItem& item) {
+void commitFolder(TPassItem& item) {
   if (RunSettings.FolderDateFromFiles) adjustFolderDate(item);
   if (folderExists(item.NewPath)) {
     if (sameName(item)) return;
@@ -78,7 +79,7 @@ bool deleteOrReport(const std::string& path) {
 // The rename itself refuses to replace anything, so it comes first; only
 // when it is refused does the commit look whether a file of the new name
 // is what stands in the way, and settle that clash by rule.
-void commitFile(const TPassItem& item) {
+void commitFile(TPassItem& item) {
   const TRunSettings& s = RunSettings;
   if (platform::renameNoReplace(item.ShortName, item.NewPath)) return reportRenamed(item, "file");
   if (fileExists(item.NewPath) && !sameName(item)) {
@@ -116,7 +117,7 @@ StepResult stepCommit(TPassItem& item) {
   if (s.Test) {
     writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
     markItem(ItemMark::Previewed);
-    checkPreviewedRename(item.ShortName, item.NewPath, s.Folders);
+    if (checkPreviewedRename(item.ShortName, item.NewPath, s.Folders)) item.PlacedAt = item.NewPath;
     return StepResult::EndItem;
   }
   if (s.Folders) commitFolder(item);
