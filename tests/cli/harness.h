@@ -3,6 +3,7 @@
 // program there and look at the output, the names on disk and the log.
 #pragma once
 
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -65,6 +66,16 @@ std::string shellQuoted(const std::string& text);
 std::vector<std::string> lines(const std::string& text);
 // The same lines sorted, for output in listing order.
 std::vector<std::string> sortedLines(const std::string& text);
+
+// The names of the run logs (_zantrel_*) directly in the folder.
+std::vector<std::string> logFiles(const TempDir& dir);
+// The records of the folder's one run log, each checked to end in CR LF and
+// to hold no other line end (a test failure otherwise).
+std::vector<std::string> logRecords(const TempDir& dir);
+// The log name of a run started at that moment (its local minute).
+std::string logNameAt(time_t when);
+// Fields joined by tabs, as one log record.
+std::string record(const std::vector<std::string>& fields);
 
 // Sets a file's modification time from local calendar fields.
 void setLocalMtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,
