@@ -6,6 +6,7 @@
 #include "app/parser.h"
 #include "app/settings.h"
 #include "app/timeshift.h"
+#include "engine/rename_log.h"
 #include "lib/datetime.h"
 #include "lib/strings.h"
 #include "platform/console.h"
@@ -129,20 +130,25 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     resetSettings();
     parseCommandLine(args);
     if (s.Verbose) platform::writeLine("Time-Shift: " + formatTimeShift(s.TimeShift));
+    // One log for every pass, looked at before the first change.
+    if (s.WriteLog && !s.Test) openRunLog();
     if (s.DirsAndFiles) folderPass(runOnePass);
     if (s.CopyMedia) mediaLibrarySequence(runOnePass);
     else if (s.Nice) niceSequence(runOnePass);
     else if (!s.FileSpec.empty()) runOnePass();
     else showBanner();
   } catch (const ProcessExit& exit) {
+    closeRunLog();
     s.Replacements.clear();
     platform::flushOutput();
     return exit.code;
   } catch (const std::exception& error) {
+    closeRunLog();
     platform::flushOutput();
     platform::writeErrorLine(std::string("zantrel: ") + error.what());
     return 1;
   }
+  closeRunLog();
   s.Replacements.clear();
   platform::flushOutput();
   return 0;

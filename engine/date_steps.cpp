@@ -74,15 +74,15 @@ StepResult stepSetTime(TPassItem& item) {
   DateTime creation = 0, access = 0, write = 0;
   if (s.DateType == "C") {
     label = " CreateDateTime adjusted: ";
-    old = getCreationTime(item.AccessPath);
+    old = getCreationTime(item.AccessPath, Links::Itself);
     creation = target;
   } else if (s.DateType == "A") {
     label = " LastAccessDateTime adjusted: ";
-    old = getAccessTime(item.AccessPath);
+    old = getAccessTime(item.AccessPath, Links::Itself);
     access = target;
   } else {
     label = " LastWriteDateTime adjusted: ";
-    old = getWriteTime(item.AccessPath);
+    old = getWriteTime(item.AccessPath, Links::Itself);
     write = target;
   }
   item.NameDate = old;
@@ -96,7 +96,8 @@ StepResult stepSetTime(TPassItem& item) {
 
 StepResult stepFileDatesFromExif(TPassItem& item) {
   const TRunSettings& s = RunSettings;
-  const DateTime age = fileAge(item.AccessPath);
+  // The times that would be set: those of a link itself, not its target's.
+  const DateTime age = fileAge(item.AccessPath, Links::Itself);
   if (age == -1.0) {
     platform::writeLine("ERROR! Filename problem: " + item.AccessPath);
     return StepResult::EndItem;
@@ -109,14 +110,21 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
     platform::writeLine(line + " (test)");
     return StepResult::Continue;
   }
-  // Set under the old name: the rename comes after.
+  // Set under the old name: the rename comes after, and the commit reports
+  // the times under the name the file then has.
   if (!setFileTimes(item.ListedName, target, 0, target)) {
     reportSetTimeFailure(item.ListedName);
     return StepResult::Continue;
   }
-  platform::writeLine(line);
-  if (s.WriteLog) writeLogLine({"time", item.NewPath, "Create+Write adjusted"});
+  item.TimesSetTo = target;
   return StepResult::Continue;
+}
+
+void reportExifTimes(TPassItem& item, const std::string& where) {
+  if (item.TimesSetTo == 0) return;
+  platform::writeLine(where + " Create+Write adjusted to: " + dateTimeText(item.TimesSetTo));
+  if (RunSettings.WriteLog) writeLogLine({"time", where, "Create+Write adjusted"});
+  item.TimesSetTo = 0;
 }
 
 DateTime folderMedianDate(const std::string& folder) {
@@ -138,7 +146,9 @@ void adjustFolderDate(const TPassItem& item) {
     platform::writeLine(item.ListedName + " Error: no files in folder date found?");
     return;
   }
-  const DateTime old = getFolderWriteTime(item.ShortName);
+  // A folder reached through a link keeps its mode and times: the link
+  // gets the times.
+  const DateTime old = getFolderWriteTime(item.ShortName, Links::Itself);
   if (old == median) return;
   platform::clearReadOnly(item.ShortName);
   if (!setFolderTimes(item.ShortName, median, median, median)) {

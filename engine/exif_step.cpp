@@ -5,6 +5,7 @@
 
 #include "engine/steps.h"
 #include "exif/capture_date.h"
+#include "lib/byte_reader.h"
 #include "lib/files.h"
 #include "platform/console.h"
 
@@ -16,6 +17,11 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
   item.NoExifDate = true;
   try {
     item.ExifDate = reader(item.AccessPath);
+  } catch (const UnreadableFile& unreadable) {
+    // Not the same as a photo without a date: it must not be named by its
+    // file date as if it had been looked at.
+    reportUnreadable(item, unreadable.error);
+    return StepResult::EndItem;
   } catch (const std::exception&) {
     platform::writeLine("Error: Can not find Exif date? (" + item.ListedName + ")");
   }

@@ -32,6 +32,9 @@ struct TPassItem {
   bool NoExifDate = true;
   // FolderPart + WorkName, once the name is complete (rename ending only).
   std::string NewPath;
+  // The date that step 28 set as the file's times, 0 when it set none. The
+  // commit reports it, under the name the file has once it is done.
+  DateTime TimesSetTo = 0;
 };
 
 }  // namespace zantrel

@@ -40,6 +40,7 @@ bool buildLists(TPassLists& lists) {
                   : FindFiles83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive, &listings);
     found = found || hit;
   }
+  for (const std::string& folder : listings.unreadable) platform::writeLine("Error: Can not read folder " + folder);
   return found;
 }
 
@@ -94,7 +95,15 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   }
 
   item.WorkName = item.ListedName;
-  if (s.Magic && fileExtension(item.ListedName).empty()) item.WorkName += detectExtension(item.ListedName);
+  if (s.Magic && fileExtension(item.ListedName).empty()) {
+    int readError = 0;
+    const std::string extension = detectExtension(item.ListedName, readError);
+    if (readError != 0) {
+      reportUnreadable(item, readError);
+      return false;
+    }
+    item.WorkName += extension;
+  }
 
   item.FolderPart = folderPart(item.WorkName);
   item.WorkName = namePart(item.WorkName);

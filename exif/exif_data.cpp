@@ -37,6 +37,7 @@ void TimgData::reset() {
   FileName.clear();
   FileDate = 0;
   FileSize = 0;
+  ReadError = 0;
   Status.clear();
   TagReader.reset();
   IptcReader.reset();
@@ -68,10 +69,13 @@ bool TimgData::scanFile(const std::string& name) {
   try {
     FileBytes file;
     if (!file.open(name)) {
+      ReadError = file.error();
       Status = "Illegal Exif construction";
       return false;
     }
-    return scanSource(file, tiff);
+    const bool found = scanSource(file, tiff);
+    ReadError = file.error();
+    return found;
   } catch (const std::exception&) {
     IsTiff = false;
     Status = "Illegal Exif construction";

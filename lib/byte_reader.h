@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ class ByteSource {
   virtual size_t readAt(uint64_t offset, void* buffer, size_t count) const = 0;
 };
 
+// A file whose content a reader needed but could not read (no permission,
+// an I/O error), as opposed to content that holds nothing the reader
+// wants. error is the system's error number.
+struct UnreadableFile : std::runtime_error {
+  explicit UnreadableFile(int code) : std::runtime_error("content cannot be read"), error(code) {}
+  int error;
+};
+
 class MemoryBytes : public ByteSource {
  public:
   explicit MemoryBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
@@ -38,6 +47,9 @@ class FileBytes : public ByteSource {
  public:
   // False when the path is no regular file that can be opened for reading.
   bool open(const std::string& path) { return file_.open(path); }
+  // Why the content could not be read (the system's error number of a
+  // failed open or read), 0 when nothing failed.
+  int error() const { return file_.error(); }
   // Asks no more than the file holds, so that a block read at the end of
   // the file takes one system call.
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override {
