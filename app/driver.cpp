@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/banner.h"
+#include "app/outcome.h"
 #include "app/parser.h"
 #include "app/settings.h"
 #include "app/timeshift.h"
@@ -122,8 +123,31 @@ std::string folderPassPattern(const std::string& spec) {
   return item + ".*";
 }
 
+namespace {
+
+// On a terminal the run ends with one line that says what became of its
+// items, and the exit status when it is not 0.
+void showSummary(int code) {
+  if (RunOutcome.Passes == 0 || !platform::errorIsTerminal()) return;
+  std::string line = "zantrel: " + summaryText(RunOutcome);
+  if (code != 0) line += " (exit status " + std::to_string(code) + ")";
+  platform::writeErrorLine(line);
+}
+
+int finishRun(int code) {
+  closeRunLog();
+  RunSettings.Replacements.clear();
+  platform::flushOutput();
+  platform::clearStatusLine();
+  showSummary(code);
+  return code;
+}
+
+}  // namespace
+
 int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePass) {
   TRunSettings& s = RunSettings;
+  RunOutcome = TRunOutcome{};
   try {
     s.Replacements.clear();
     s.LogFileName = logFileNameFor(platform::localNow());
@@ -131,27 +155,20 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     parseCommandLine(args);
     if (s.Verbose) platform::writeLine("Time-Shift: " + formatTimeShift(s.TimeShift));
     // One log for every pass, looked at before the first change.
-    if (s.WriteLog && !s.Test) openRunLog();
+    if (s.WriteLog && !s.Test && !openRunLog()) ++RunOutcome.OtherFailures;
     if (s.DirsAndFiles) folderPass(runOnePass);
     if (s.CopyMedia) mediaLibrarySequence(runOnePass);
     else if (s.Nice) niceSequence(runOnePass);
     else if (!s.FileSpec.empty()) runOnePass();
     else showBanner();
   } catch (const ProcessExit& exit) {
-    closeRunLog();
-    s.Replacements.clear();
-    platform::flushOutput();
-    return exit.code;
+    return finishRun(exit.code);
   } catch (const std::exception& error) {
-    closeRunLog();
     platform::flushOutput();
     platform::writeErrorLine(std::string("zantrel: ") + error.what());
-    return 1;
+    return finishRun(1);
   }
-  closeRunLog();
-  s.Replacements.clear();
-  platform::flushOutput();
-  return 0;
+  return finishRun(exitStatusOf(RunOutcome));
 }
 
 }  // namespace zantrel

@@ -218,8 +218,7 @@ void applyValueOption(ValueOption option, const std::string& value) {
       s.Replacements.push_back(value + "=.");
       break;
     case ValueOption::Install:
-      installContextMenu(value);
-      showContextMenu();
+      installContextMenu(value, s.Test);
       break;
     case ValueOption::Prefix:
       s.Prefix = value;
@@ -241,11 +240,10 @@ void applyBareOption(BareOption option, const std::string& arg) {
       printUsage();
       endProcess(0);
     case BareOption::Install:
-      installContextMenu(DefaultMenuOptions);
-      showContextMenu();
+      installContextMenu(DefaultMenuOptions, s.Test);
       endProcess(0);
     case BareOption::Uninstall:
-      uninstallContextMenu();
+      uninstallContextMenu(s.Test);
       endProcess(0);
     case BareOption::Show:
       showContextMenu();
@@ -325,6 +323,12 @@ std::vector<std::string> optionAliases() {
 }
 
 void parseCommandLine(const std::vector<std::string>& args) {
+  // A test run changes nothing wherever -t stands, also where -install or
+  // -uninstall comes first and ends the run at once.
+  for (const std::string& arg : args) {
+    const BareOption* option = arg.find('=') == std::string::npos ? findOption(BareOptions, arg) : nullptr;
+    if (option && *option == BareOption::Test) RunSettings.Test = true;
+  }
   bool hintGiven = false;
   size_t i = 0;
   while (i < args.size()) {

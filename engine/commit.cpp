@@ -6,6 +6,7 @@
 // replaces (platform::renameNoReplace); only -ded replaces, and only a file
 // that is not the item itself, in one step; only -des deletes, the source.
 #include "app/settings.h"
+#include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -57,7 +58,8 @@ void refuse(TPassItem& item, const TBranch& branch) {
 // object has its new name, so a failed rename leaves it as it was.
 void reportRenamed(TPassItem& item, const TBranch& branch) {
   platform::clearReadOnly(item.NewPath);
-  platform::writeLine(item.ListedName + " -> " + item.NewPath);
+  writeNameLine(item.ListedName, " -> " + item.NewPath);
+  markItem(ItemMark::Renamed);
   log({"rename", item.ListedName, item.NewPath, branch.kind});
 }
 
@@ -111,6 +113,7 @@ void commitFile(TPassItem& item) {
       log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
       return;
     }
+    markItem(ItemMark::Deleted);
     log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
     return;
   }
@@ -132,7 +135,8 @@ StepResult stepCommit(TPassItem& item) {
     return StepResult::EndItem;
   }
   if (s.Test) {
-    platform::writeLine(item.ListedName + " -> " + item.NewPath + " (test)");
+    writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
+    markItem(ItemMark::Previewed);
     return StepResult::EndItem;
   }
   if (s.Folders) commitFolder(item);

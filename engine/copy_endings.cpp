@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "engine/media_library.h"
+#include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -23,6 +24,7 @@ const std::string& copySource(const TPassItem& item) {
 
 void reportCopied(const TPassItem& item, const std::string& dest) {
   platform::writeLine("File copied to: " + dest);
+  markItem(ItemMark::Copied);
   if (RunSettings.WriteLog) writeLogLine({"copy", item.ListedName, dest, copySource(item)});
 }
 
@@ -39,6 +41,7 @@ DateTime libraryDate(const TPassItem& item) {
 void copyEnding(TPassItem& item) {
   if (RunSettings.Test) {
     platform::writeLine("Copy to: " + item.WorkName + " (test)");
+    markItem(ItemMark::Previewed);
     return;
   }
   const std::string base = baseName(item.WorkName);
@@ -60,21 +63,26 @@ void copyEnding(TPassItem& item) {
 void mediaCopyEnding(TPassItem& item) {
   item.NameDate = libraryDate(item);
   const MediaKind kind = mediaKindOf(fileExtension(item.WorkName));
-  if (kind == MediaKind::None) return;
+  if (kind == MediaKind::None) {
+    markItem(ItemMark::Skipped);
+    return;
+  }
   const std::string folder = mediaFolder(RunSettings.MediaRoot, kind, item.NameDate, item.WorkName);
   const std::string dest = folder + item.WorkName;
   if (platform::pathExists(dest)) {
     platform::writeLine("File exists (skipping): " + dest);
+    markItem(ItemMark::Skipped);
     return;
   }
   if (RunSettings.Test) {
     platform::writeLine("Copy from: " + copySource(item));
     platform::writeLine("to: " + dest);
     platform::writeLine("(test - nothing copied)");
+    markItem(ItemMark::Previewed);
     return;
   }
   if (!folderExists(folder) && !forceFolders(folder)) {
-    platform::writeLine(item.ListedName + " Error make directory: " + folder);
+    writeNameLine(item.ListedName, " Error make directory: " + folder);
     return;
   }
   switch (platform::copyFileNoReplace(copySource(item), dest)) {
@@ -82,6 +90,7 @@ void mediaCopyEnding(TPassItem& item) {
       return reportCopied(item, dest);
     case platform::CopyOutcome::DestinationExists:
       platform::writeLine("File exists (skipping): " + dest);
+      markItem(ItemMark::Skipped);
       return;
     case platform::CopyOutcome::Failed:
       return reportFailed(item);

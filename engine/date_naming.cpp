@@ -20,11 +20,6 @@ constexpr std::array<const char*, 25> DateLayouts = {
     "yymmdd_hhnnss",       "yymmdd-hhnnss",       "yymmdd_hhnn",      "yymmdd-hhnn",      "yymmdd_hh",
     "yymmdd-hh",           "yymmdd",              "yyyy-mm",          "yyyy_mm",          "yyyy"};
 
-std::string collapseRepeats(std::string_view doubled, std::string_view single, std::string text) {
-  while (fastPos(doubled, text, false, 1) > 0) text = fastReplace(doubled, single, std::move(text));
-  return text;
-}
-
 }  // namespace
 
 bool isFullDateTimeName(std::string_view name) {

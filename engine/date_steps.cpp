@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "engine/date_naming.h"
+#include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/date_valid.h"
@@ -48,7 +49,7 @@ StepResult stepDatePrefix(TPassItem& item) {
   item.NameDate = selectItemDate(item);
   DatePrefixResult result = addDatePrefix(item.WorkName, item.NameDate, item.ItemDateFormat);
   if (result.added) {
-    platform::writeLine(result.remainder);
+    writeNameLine(result.remainder);
     item.WorkName = std::move(result.name);
   }
   return StepResult::Continue;
@@ -87,10 +88,16 @@ StepResult stepSetTime(TPassItem& item) {
   }
   item.NameDate = old;
 
-  const std::string line = item.ListedName + label + dateTimeText(old) + " -> " + dateTimeText(target);
-  if (s.Test) platform::writeLine(line + " (test)");
-  else if (!setFileTimes(item.AccessPath, creation, access, write)) reportSetTimeFailure(item.AccessPath);
-  else platform::writeLine(line);
+  const std::string rest = label + dateTimeText(old) + " -> " + dateTimeText(target);
+  if (s.Test) {
+    writeNameLine(item.ListedName, rest + " (test)");
+    markItem(ItemMark::Previewed);
+  } else if (!setFileTimes(item.AccessPath, creation, access, write)) {
+    reportSetTimeFailure(item.AccessPath);
+  } else {
+    writeNameLine(item.ListedName, rest);
+    markItem(ItemMark::Dated);
+  }
   return StepResult::Continue;
 }
 
@@ -105,9 +112,10 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
   const DateTime target = item.ExifDate + s.TimeShift;
   if (withinSeconds(target, age, ExifTolerance)) return StepResult::Continue;
 
-  const std::string line = item.NewPath + " Create+Write adjusted to: " + dateTimeText(target);
+  const std::string rest = " Create+Write adjusted to: " + dateTimeText(target);
   if (s.Test) {
-    platform::writeLine(line + " (test)");
+    writeNameLine(item.NewPath, rest + " (test)");
+    markItem(ItemMark::Previewed);
     return StepResult::Continue;
   }
   // Set under the old name: the rename comes after, and the commit reports
@@ -122,7 +130,8 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
 
 void reportExifTimes(TPassItem& item, const std::string& where) {
   if (item.TimesSetTo == 0) return;
-  platform::writeLine(where + " Create+Write adjusted to: " + dateTimeText(item.TimesSetTo));
+  writeNameLine(where, " Create+Write adjusted to: " + dateTimeText(item.TimesSetTo));
+  markItem(ItemMark::Dated);
   if (RunSettings.WriteLog) writeLogLine({"time", where, "Create+Write adjusted"});
   item.TimesSetTo = 0;
 }
@@ -143,7 +152,7 @@ DateTime folderMedianDate(const std::string& folder) {
 void adjustFolderDate(const TPassItem& item) {
   const DateTime median = folderMedianDate(item.ShortName);
   if (!(median > 0)) {
-    platform::writeLine(item.ListedName + " Error: no files in folder date found?");
+    writeNameLine(item.ListedName, " Error: no files in folder date found?");
     return;
   }
   // A folder reached through a link keeps its mode and times: the link
@@ -155,8 +164,8 @@ void adjustFolderDate(const TPassItem& item) {
     reportSetTimeFailure(item.ShortName);
     return;
   }
-  platform::writeLine(item.ListedName + " Folder Date adjusted: " + dateTimeText(median) + " (was " +
-                      dateTimeText(old) + ")");
+  writeNameLine(item.ListedName, " Folder Date adjusted: " + dateTimeText(median) + " (was " + dateTimeText(old) + ")");
+  markItem(ItemMark::Dated);
   if (RunSettings.WriteLog) writeLogLine({"time", item.ListedName, item.ShortName, "Folder Date adjusted"});
 }
 

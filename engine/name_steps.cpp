@@ -75,7 +75,7 @@ std::string htmlText(std::string_view input) {
   static const std::array<char, 256> table = buildHtmlTable();
   std::string text = looksLikeUtf8(input) ? utf8ToAnsi(input) : std::string(input);
   for (char& c : text) c = table[static_cast<unsigned char>(c)];
-  return replaceAll("__", "_", std::move(text));
+  return collapseRepeats("__", "_", std::move(text));
 }
 
 // Html and Simple names promise plain ASCII, so an extension with other

@@ -3,9 +3,12 @@
 #include "engine/pass.h"
 
 #include <string>
+#include <vector>
 
+#include "app/outcome.h"
 #include "app/settings.h"
 #include "engine/item.h"
+#include "engine/pass_report.h"
 #include "engine/pipeline.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -27,6 +30,8 @@ struct TPassLists {
   TNameList ShortNames;
 };
 
+void noteEmptyPattern(const std::string& pattern);
+
 // The patterns of FileSpec, up to the first empty one and at most 100.
 bool buildLists(TPassLists& lists) {
   const TRunSettings& s = RunSettings;
@@ -35,10 +40,12 @@ bool buildLists(TPassLists& lists) {
   for (int k = 1; k <= MaxPatterns; ++k) {
     const std::string pattern = trimControls(splitField(s.FileSpec, k, ','));
     if (pattern.empty()) break;
+    const size_t before = lists.LongNames.size();
     const bool hit =
         s.Folders ? FindDirs83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive, &listings)
                   : FindFiles83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive, &listings);
     found = found || hit;
+    if (lists.LongNames.size() == before) noteEmptyPattern(pattern);
   }
   for (const std::string& folder : listings.unreadable) platform::writeLine("Error: Can not read folder " + folder);
   return found;
@@ -59,6 +66,14 @@ void dropOwnLog(TPassLists& lists) {
   }
 }
 
+void noteEmptyPattern(const std::string& pattern) {
+  std::vector<std::string>& empty = RunOutcome.EmptyPatterns;
+  for (const std::string& known : empty) {
+    if (known == pattern) return;
+  }
+  empty.push_back(pattern);
+}
+
 bool passesSizeFilter(const std::string& name) {
   const TRunSettings& s = RunSettings;
   if (s.MinSize <= 0 && s.MaxSize <= 0) return true;
@@ -76,11 +91,17 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   item.ListedName = lists.LongNames[i];
   if (i < lists.ShortNames.size()) item.ShortName = lists.ShortNames[i];
   item.ItemDateFormat = s.DateFormat;
-  if (!passesSizeFilter(item.ListedName)) return false;
+  if (!passesSizeFilter(item.ListedName)) {
+    markItem(ItemMark::Skipped);
+    return false;
+  }
 
   item.AccessPath = item.ListedName;
   if (!reachable(item.AccessPath)) {
-    if (item.ShortName.empty()) return false;
+    if (item.ShortName.empty()) {
+      markItem(ItemMark::Skipped);
+      return false;
+    }
     item.AccessPath = item.ShortName;
     if (!reachable(item.AccessPath)) {
       platform::writeLine("Error: Can not find file (char-set?) (" + item.ListedName + " / " + item.AccessPath + ")");
@@ -108,20 +129,28 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   item.FolderPart = folderPart(item.WorkName);
   item.WorkName = namePart(item.WorkName);
 
-  return !s.EightOnly || charCount(item.WorkName) == 8;
+  if (s.EightOnly && charCount(item.WorkName) != 8) {
+    markItem(ItemMark::Skipped);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 void runPass() {
+  TPassReport report;
   TPassLists lists;
   const bool found = buildLists(lists);
   dropOwnLog(lists);
   if (RunSettings.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
   if (!found) return;
+  RunOutcome.Selected += lists.LongNames.size();
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
     TPassItem item;
+    report.beginItem(item);
     if (selectItem(lists, i, item)) runPipeline(item);
+    report.endItem();
   }
 }
 

@@ -96,8 +96,8 @@ std::string simpleName(std::string_view input, bool keepPath, int32_t maxLength)
   text = fastReplace("_-_", "-", std::move(text));
   text = fastReplace("-_", "-", std::move(text));
   text = fastReplace("_-", "_", std::move(text));
-  while (fastPos("--", text, false, 1) != 0) text = fastReplace("--", "-", std::move(text));
-  while (fastPos("__", text, false, 1) != 0) text = fastReplace("__", "_", std::move(text));
+  text = collapseRepeats("--", "-", std::move(text));
+  text = collapseRepeats("__", "_", std::move(text));
 
   while (text.size() >= 2 && text.front() == '_') text.erase(0, 1);
   while (text.size() >= 2 && text.back() == '_') text.pop_back();

@@ -123,10 +123,17 @@ bool startsWith(std::string_view prefix, std::string_view text, bool ignoreCase)
   return true;
 }
 
+// Restarting the search at the beginning after each replacement would find
+// old again inside new where new holds it (a quote escaped as '\'' or a
+// doubled %), so such a call could never do its work.
 std::string replaceAll(std::string_view oldText, std::string_view newText, std::string text) {
-  if (oldText == newText || oldText.empty() || newText.find(oldText) != std::string_view::npos) return text;
-  size_t pos;
-  while ((pos = text.find(oldText)) != std::string::npos) text.replace(pos, oldText.size(), newText);
+  return fastReplace(oldText, newText, std::move(text));
+}
+
+std::string collapseRepeats(std::string_view doubled, std::string_view single, std::string text) {
+  // A single that holds doubled would bring it back for ever.
+  if (single.find(doubled) != std::string_view::npos) return fastReplace(doubled, single, std::move(text));
+  while (fastPos(doubled, text, false, 1) > 0) text = fastReplace(doubled, single, std::move(text));
   return text;
 }
 

@@ -33,8 +33,15 @@ std::string fastReplace(std::string_view oldText, std::string_view newText, std:
 // True when text begins with prefix; ignoring case folds a-z only.
 bool startsWith(std::string_view prefix, std::string_view text, bool ignoreCase);
 
-// Replaces the first occurrence again and again until none is left.
+// Every occurrence of oldText replaced by newText in one left-to-right pass,
+// as fastReplace does: what was inserted is never searched again, so newText
+// may hold oldText.
 std::string replaceAll(std::string_view oldText, std::string_view newText, std::string text);
+
+// doubled replaced by single again and again until none is left: with "__"
+// and "_" a run of underscores of any length becomes one. Where single
+// holds doubled, one pass is all that is done.
+std::string collapseRepeats(std::string_view doubled, std::string_view single, std::string text);
 
 // Trimmed text without one pair of matching surrounding quotes.
 std::string stripQuotes(std::string_view text);

@@ -43,6 +43,12 @@ zantrel::DateTime localNow() {
   return localDateTimeOf(UnixTime{ts.tv_sec, ts.tv_nsec});
 }
 
+int64_t coarseMillis() {
+  struct timespec ts {};
+  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
 void exitProcess(int code) {
   flushOutput();
   std::exit(code);

@@ -1,6 +1,7 @@
 // The running process: its arguments, current directory, clock and exit.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ bool setCurrentDirectory(const std::string& path);
 
 // Current local wall-clock time.
 zantrel::DateTime localNow();
+
+// Milliseconds of a clock that only goes forward, to a few milliseconds;
+// cheap enough to ask once per item (no system call).
+int64_t coarseMillis();
 
 // Flushes standard output and ends the process.
 [[noreturn]] void exitProcess(int code);

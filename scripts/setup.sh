@@ -3,7 +3,10 @@
 # is missing. Safe to run again.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev tzdata desktop-file-utils clang-14 libclang-rt-14-dev)
+# desktop-file-utils, libglib2.0-bin (gio) and shared-mime-info check the folder
+# menu entries as the desktop reads them.
+packages=(cmake ninja-build g++ libgtest-dev tzdata desktop-file-utils libglib2.0-bin shared-mime-info clang-14
+  libclang-rt-14-dev)
 if [ "${ZANTREL_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$ZANTREL_EXTRA_PACKAGES"
   packages+=("${extra[@]}")

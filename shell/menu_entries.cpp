@@ -7,6 +7,10 @@ namespace zantrel {
 namespace {
 
 const char* const ScriptMarker = "#!/bin/sh\n# Folder menu entry of zantrel:";
+constexpr std::string_view MenuTextStart = "Zantrel ";
+// Starts the program named by its first argument with the rest.
+constexpr const char* ShellLauncher = "/bin/sh -c";
+constexpr std::string_view ShellLauncherScript = "exec \"$0\" \"$@\"";
 
 std::string optionsText(const std::string& options) { return replaceAll("'", "\"", options); }
 
@@ -29,6 +33,24 @@ std::string execLine(const std::string& programFile, std::string_view folderArgu
   return line;
 }
 
+// No slash, no control character, at most limit bytes, and never a UTF-8
+// sequence cut apart.
+std::string validFileName(std::string_view text, size_t limit) {
+  std::string name;
+  for (char c : text) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (c == '/') name += "\xE2\x88\x95";  // division slash, looks like the slash it stands for
+    else if (b < 32 || b == 127) name += ' ';
+    else name += c;
+  }
+  if (name.size() > limit) {
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    name.resize(end);
+  }
+  return name;
+}
+
 std::string shellQuote(std::string_view text) { return "'" + replaceAll("'", "'\\''", std::string(text)) + "'"; }
 
 // Nemo expands %-tokens in labels too.
@@ -43,7 +65,7 @@ std::string keyLine(std::string_view key, std::string_view value) {
 MenuValues menuValues(const std::string& programFile, const std::string& options) {
   const std::string programPath = "\"" + programFile + "\"";
   const std::string text = optionsText(options);
-  return {"Zantrel " + text, programPath, programPath + " -cd=\"%1\" " + text};
+  return {std::string(MenuTextStart) + text, programPath, programPath + " -cd=\"%1\" " + text};
 }
 
 std::vector<std::string> splitCommandLine(std::string_view text) {
@@ -127,6 +149,15 @@ std::string execArgument(std::string_view argument) {
   return out;
 }
 
+// Dolphin looks the program up before it turns %% back into %, so a program
+// path with % in it is never found. The shell that starts it instead gets
+// the path as an argument, where the doubling is undone as for any other.
+std::string dolphinExecLine(const std::string& programFile, const std::string& options) {
+  const std::string line = execLine(programFile, "-cd=%f", options);
+  if (programFile.find('%') == std::string::npos) return line;
+  return std::string(ShellLauncher) + " " + execArgument(ShellLauncherScript) + " " + line;
+}
+
 std::string serviceMenuText(const MenuValues& values, const std::string& programFile, const std::string& options) {
   std::string text =
       "# Folder menu entry of zantrel for Dolphin: zantrel -install writes it, zantrel -uninstall removes it.\n"
@@ -142,7 +173,7 @@ std::string serviceMenuText(const MenuValues& values, const std::string& program
   text += keyLine("X-Zantrel-Command", values.Command);
   text += "\n[Desktop Action zantrel]\n";
   text += keyLine("Name", values.MenuText);
-  text += keyLine("Exec", execLine(programFile, "-cd=%f", options));
+  text += keyLine("Exec", dolphinExecLine(programFile, options));
   return text;
 }
 
@@ -181,21 +212,13 @@ std::string nautilusScriptText(const std::string& programFile, const std::string
 }
 
 std::string nautilusScriptName(std::string_view menuText) {
-  std::string name;
-  for (char c : menuText) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (c == '/') name += "\xE2\x88\x95";  // division slash, looks like the slash it stands for
-    else if (b < 32 || b == 127) name += ' ';
-    else name += c;
-  }
-  // A file name has at most 255 bytes; never cut a UTF-8 sequence apart.
-  if (name.size() > 255) {
-    size_t end = 255;
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
-    name.resize(end);
-  }
-  return name;
+  if (startsWith(MenuTextStart, menuText, false)) menuText.remove_prefix(MenuTextStart.size());
+  // The closing parenthesis is kept whatever is cut: it is what makes the
+  // name one that no file type claims.
+  return validFileName("Zantrel (" + std::string(menuText), 254) + ")";
 }
+
+std::string formerNautilusScriptName(std::string_view menuText) { return validFileName(menuText, 255); }
 
 bool isOwnNautilusScript(std::string_view content) { return startsWith(ScriptMarker, content, false); }
 

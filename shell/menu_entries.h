@@ -39,10 +39,15 @@ std::string execArgument(std::string_view argument);
 std::string serviceMenuText(const MenuValues& values, const std::string& programFile, const std::string& options);
 // The Nemo action.
 std::string nemoActionText(const MenuValues& values, const std::string& programFile, const std::string& options);
-// The Nautilus script and its file name (the menu text, made a valid
-// file name: no slash, no control character, at most 255 bytes).
+// The Nautilus script and its file name: "Zantrel (options)", made a valid
+// file name (no slash, no control character, at most 255 bytes). Nautilus
+// lists only scripts that the desktop takes for programs, and the type of a
+// file is told by its name before its content: a name that ends in ".jpg"
+// is a photo. No type is known by a name that ends in ")".
 std::string nautilusScriptText(const std::string& programFile, const std::string& options);
 std::string nautilusScriptName(std::string_view menuText);
+// The name that earlier installs gave the script: the menu text itself.
+std::string formerNautilusScriptName(std::string_view menuText);
 // True for a script that an install wrote.
 bool isOwnNautilusScript(std::string_view content);
 

@@ -132,7 +132,7 @@ TEST(CopyCli, MediaFolderThatCannotBeMade) {
   dir.write("blocker", "a file where a folder should be");
   setLocalMtime(dir / "cam/tune.mp3", 2020, 5, 1, 12, 0, 0);
   RunResult r = runZantrel({"-cm=" + (dir / "blocker/lib").string()}, dir / "cam");
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "tune.mp3 Error make directory: " + (dir / "blocker/lib").string() + "/Music/2020/\n");
 }
 
@@ -152,7 +152,7 @@ TEST(CopyCli, FailedCopyLeavesNoPartialFile) {
                                {"--mount", "sh", "-c", script, ZANTREL_BINARY, "-cm=" + (dir / "lib").string()},
                                dir / "cam");
   if (r.exitCode == 77 || contains(r.err, "unshare")) GTEST_SKIP() << "no permission to mount a private tmpfs";
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 2);
   EXPECT_TRUE(contains(r.out, "ERROR! Failed to copy: big.mp3\n")) << r.out;
   EXPECT_TRUE(contains(r.out, "File copied to: ")) << r.out;
   const std::string listing = dir.read("listing");

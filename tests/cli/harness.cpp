@@ -156,6 +156,14 @@ RunResult runProgramFile(const std::string& programFile, const std::vector<std::
   return r;
 }
 
+std::string logNameAt(time_t when) {
+  struct tm local {};
+  ::localtime_r(&when, &local);
+  char buf[64];
+  std::strftime(buf, sizeof buf, "_zantrel_%y%m%d-%H%M.log", &local);
+  return buf;
+}
+
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
   size_t start = 0;
@@ -288,14 +296,6 @@ std::vector<std::string> logRecords(const TempDir& dir) {
     start = end + 2;
   }
   return records;
-}
-
-std::string logNameAt(time_t when) {
-  struct tm local {};
-  ::localtime_r(&when, &local);
-  char buf[64];
-  std::strftime(buf, sizeof buf, "_zantrel_%y%m%d-%H%M.log", &local);
-  return buf;
 }
 
 std::string record(const std::vector<std::string>& fields) {

@@ -62,6 +62,10 @@ RunResult runZantrelVia(const std::string& launcher, const std::vector<std::stri
 // Text single-quoted for the shell.
 std::string shellQuoted(const std::string& text);
 
+// The name of the log of a run that starts at the given time:
+// "_zantrel_yymmdd-hhnn.log" in local time.
+std::string logNameAt(std::time_t when);
+
 // Splits captured output into lines (without line ends).
 std::vector<std::string> lines(const std::string& text);
 // The same lines sorted, for output in listing order.
@@ -72,8 +76,6 @@ std::vector<std::string> logFiles(const TempDir& dir);
 // The records of the folder's one run log, each checked to end in CR LF and
 // to hold no other line end (a test failure otherwise).
 std::vector<std::string> logRecords(const TempDir& dir);
-// The log name of a run started at that moment (its local minute).
-std::string logNameAt(time_t when);
 // Fields joined by tabs, as one log record.
 std::string record(const std::vector<std::string>& fields);
 

@@ -59,6 +59,7 @@ TEST(LinksCli, ClashWithALinkToTheItselfDeletesNothing) {
     Names args = c.args;
     args.push_back(c.listed);
     RunResult r = runZantrel(args, dir.path());
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, std::string("ERROR Can't rename file ") + c.listed + " -> " + c.newName + " !\n");
     EXPECT_EQ(logRecords(dir), Names{record({"ERROR", c.listed, c.newName, "can not rename file"})});
     EXPECT_EQ(dir.read(c.photo), "P");

@@ -90,6 +90,7 @@ TEST(LogCli, AnythingButTheUsersOwnPlainFileAtTheLogNameIsRefused) {
     // A run that hangs on the log is stopped, and fails the test.
     RunResult r = runZantrelVia("timeout 60", {"-log", "-pre=x_", Crafted}, dir.path());
     ASSERT_NE(r.exitCode, 124) << "the run hung";
+    EXPECT_EQ(r.exitCode, 2) << "a refused log is a failure";
     const Names out = lines(r.out);
     ASSERT_EQ(out.size(), 3u) << r.out;
     EXPECT_TRUE(names.isOne(out[0])) << out[0];

@@ -148,7 +148,7 @@ TEST(NameOptionsCli, ANameThatANewNameMeetsIsNeverOverwritten) {
   dir.write("a b.jpg", "spaced");
   dir.write("a_b.jpg", "simple");
   const RunResult r = runZantrel({"-s", "*"}, dir.path());
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(lines(r.out), (Names{"ERROR Can't rename file a b.jpg -> a_b.jpg !"}));
   EXPECT_EQ(dir.read("a b.jpg"), "spaced");
   EXPECT_EQ(dir.read("a_b.jpg"), "simple");
@@ -158,7 +158,7 @@ TEST(NameOptionsCli, DeletingEveryCharacterLeavesTheFileInPlace) {
   TempDir dir;
   dir.write("abc.jpg", "keep me");
   const RunResult r = runZantrel({"-dcs=99", "*"}, dir.path());
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(dir.list(), (Names{"abc.jpg"}));
   EXPECT_EQ(dir.read("abc.jpg"), "keep me");
 }

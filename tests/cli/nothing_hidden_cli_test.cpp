@@ -52,6 +52,7 @@ TEST(UnreadableFolderCli, EveryFolderThatCannotBeReadIsReported) {
   fs::permissions(locked, fs::perms::none);
   fs::permissions(locked2, fs::perms::none);
   RunResult r = runAsNobody(dir, {"-sub", "-pre=x_", "*.jpg"});
+  EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(sortedLines(r.out), (Names{"Error: Can not read folder locked (Permission denied)",
                                        "Error: Can not read folder sub/locked2 (Permission denied)",
                                        "a.jpg -> x_a.jpg", "sub/b.jpg -> sub/x_b.jpg"}));
@@ -172,6 +173,7 @@ TEST(UnreadableFileCli, StepsThatReadContentReportAFileTheyCannotRead) {
     args.push_back("-log");
     args.push_back("*.jpg");
     RunResult r = runAsNobody(dir, args);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(hasLine(r, "Error: Can not read file IMG_1.JPG (Permission denied)")) << r.out;
     EXPECT_EQ(r.out.find("IMG_1.JPG -> "), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("Warning: no Exif date found, using filedate. (IMG_1.JPG)"), std::string::npos) << r.out;
@@ -189,6 +191,7 @@ TEST(HiddenNameCli, ANewNameThatWouldHideTheFileIsRefused) {
   dir.mkdir("work");
   dir.mkdir("abc.d");
   RunResult r = runZantrel({"-log", "-dcs=3", "abc.jpg"}, dir.path());
+  EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "ERROR Can't rename file abc.jpg -> .jpg !\n");
   EXPECT_EQ(logRecords(dir), Names{record({"ERROR", "abc.jpg", ".jpg", "can not rename file"})});
   EXPECT_EQ(dir.read("abc.jpg"), "abc");

@@ -44,7 +44,7 @@ TEST(RefusedRenameCli, FileRenameAndDeleteOnReadOnlyMount) {
   dir.write("ro/b.jpg", "b intact");
   dir.write("ro/x_b.jpg", "x_b intact");
   RunResult r = runOnReadOnlyMount(dir, {"-log", "-ded", "-pre=x_", "ro/a.jpg,ro/b.jpg"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.exitCode, 2) << r.err;
   EXPECT_EQ(r.out,
             "ERROR Can't rename file ro/a.jpg -> ro/x_a.jpg !\n"
             "WARNING destination exists - overwrite ro/x_b.jpg !\n"

@@ -184,7 +184,7 @@ TEST(RenameCli, NothingIsEverOverwritten) {
   dir.write("IMG_3.jpg", "camera 3 lower ext");
   dir.write("img_3.JPG", "camera 3 upper ext");
   RunResult r = runZantrel({"-log", "IMG=img", "JPG=jpg", "*.*"}, dir.path());
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 2);
   // IMG_3.jpg and img_3.JPG both want img_3.jpg: the first one listed gets it.
   const bool upperFirst = r.out.find("IMG_3.jpg -> img_3.jpg\n") != std::string::npos;
   const std::string third = upperFirst ? "IMG_3.jpg" : "img_3.JPG";
@@ -416,7 +416,7 @@ TEST(RenameCli, RefusedRenameIsAnErrorNotADoneRename) {
   TempDir dir;
   dir.write("a.jpg", "intact");
   RunResult r = runZantrel({"-log", "-pre=missing/", "a.jpg"}, dir.path());
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "ERROR Can't rename file a.jpg -> missing/a.jpg !\n");
   EXPECT_EQ(dir.read("a.jpg"), "intact");
   EXPECT_EQ(logRecords(dir), (Names{record({"ERROR", "a.jpg", "missing/a.jpg", "can not rename file"})}));

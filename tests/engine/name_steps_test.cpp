@@ -60,6 +60,7 @@ TEST(HtmlFileNameTest, PlainAsciiBaseAndLowerCaseExtension) {
       {ArgerAnsi, "Arger_uber_Ol.jpg"},
       {ArgerUtf8, "Arger_uber_Ol.jpg"},
       {"a  b.JPG", "a_b.jpg"},
+      {"a    __ b.JPG", "a_b.jpg"},  // a run of any length becomes one
       {"  a b  .JPG", "a_b.jpg"},
       {"x:y?.PNG", "x-y-.png"},
       {"_lead_.jpg", "_lead_.jpg"},         // leading and trailing underscores stay

@@ -104,10 +104,39 @@ TEST(StartsWith, FoldsOnlyAsciiLetters) {
   EXPECT_FALSE(startsWith("\xC9", "\xE9", true));
 }
 
-TEST(ReplaceAll, RepeatsUntilNoneIsLeft) {
-  EXPECT_EQ(replaceAll("'", "\"", "'a' 'b'"), "\"a\" \"b\"");
-  EXPECT_EQ(replaceAll("a", "ab", "aaa"), "aaa");
-  EXPECT_EQ(replaceAll("__", "_", "a_____b"), "a_b");
+TEST(ReplaceAll, OnePassThatNeverRescansWhatItInserted) {
+  const struct {
+    const char *from, *to, *text, *expected;
+  } cases[] = {
+      {"'", "\"", "'a' 'b'", "\"a\" \"b\""},
+      // The new text holds the old one: shell quoting and doubled percent signs.
+      {"'", "'\\''", "o'neil's", "o'\\''neil'\\''s"},
+      {"%", "%%", "50% %f", "50%% %%f"},
+      {"a", "ab", "aaa", "ababab"},
+      {"a", "aa", "", ""},
+      // A match that the replacement creates is left alone.
+      {"ab", "b", "aab", "ab"},
+      {"__", "_", "a_____b", "a___b"},
+      {"", "x", "abc", "abc"},
+      {"b", "", "abcb", "ac"},
+      {"x", "y", "none here", "none here"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(replaceAll(c.from, c.to, c.text), c.expected) << c.from << " -> " << c.to;
+}
+
+TEST(CollapseRepeats, ShrinksRunsOfAnyLength) {
+  const struct {
+    const char *doubled, *single, *text, *expected;
+  } cases[] = {
+      {"__", "_", "a_____b__c_d", "a_b_c_d"},
+      {"--", "-", "----", "-"},
+      {"__", "_", "", ""},
+      {"__", "_", "no runs", "no runs"},
+      // A single that holds doubled gets one pass instead of no end.
+      {"a", "aa", "aba", "aabaa"},
+      {"a", "a", "aaa", "aaa"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(collapseRepeats(c.doubled, c.single, c.text), c.expected) << c.text;
 }
 
 TEST(StripQuotes, OnePairAfterTrimming) {

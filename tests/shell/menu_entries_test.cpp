@@ -73,15 +73,42 @@ TEST(MenuEntries, ExecArgumentsQuoteEveryReservedCharacter) {
   for (const auto& c : cases) EXPECT_EQ(execArgument(c.argument), c.exec) << c.argument;
 }
 
-TEST(MenuEntries, ScriptNameIsAValidFileName) {
-  EXPECT_EQ(nautilusScriptName("Zantrel --images *.jpg"), "Zantrel --images *.jpg");
-  EXPECT_EQ(nautilusScriptName("Zantrel -cm=/media/x"), "Zantrel -cm=\xE2\x88\x95media\xE2\x88\x95x");
-  EXPECT_EQ(nautilusScriptName("Zantrel a\tb\nc"), "Zantrel a b c");
-  // 8 + 246 bytes, then a three-byte character across the 255-byte limit.
-  const std::string longText = "Zantrel " + std::string(246, 'x') + "\xE2\x82\xAC" + "tail";
-  const std::string name = nautilusScriptName(longText);
-  EXPECT_EQ(name, "Zantrel " + std::string(246, 'x'));
-  EXPECT_EQ(nautilusScriptName("Zantrel " + std::string(300, 'y')).size(), 255u);
+TEST(MenuEntries, ScriptNameIsAValidFileNameThatEndsInAParenthesis) {
+  const struct {
+    std::string menuText, name, formerName;
+  } cases[] = {
+      {"Zantrel --images *.jpg", "Zantrel (--images *.jpg)", "Zantrel --images *.jpg"},
+      {"Zantrel ", "Zantrel ()", "Zantrel "},
+      {"Zantrel -cm=/media/x", "Zantrel (-cm=\xE2\x88\x95media\xE2\x88\x95x)", "Zantrel -cm=\xE2\x88\x95media\xE2\x88\x95x"},
+      {"Zantrel a\tb\nc\x7F", "Zantrel (a b c )", "Zantrel a b c "},
+      // A stored text that lost its start still gets a name of the same kind.
+      {"other", "Zantrel (other)", "other"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(nautilusScriptName(c.menuText), c.name) << c.menuText;
+    EXPECT_EQ(formerNautilusScriptName(c.menuText), c.formerName) << c.menuText;
+  }
+  // "Zantrel (" and 245 bytes, then a three-byte character across the limit
+  // of 254 bytes before the closing parenthesis.
+  const std::string longText = "Zantrel " + std::string(245, 'x') + "\xE2\x82\xAC" + "tail";
+  EXPECT_EQ(nautilusScriptName(longText), "Zantrel (" + std::string(245, 'x') + ")");
+  const std::string cut = nautilusScriptName("Zantrel " + std::string(300, 'y'));
+  EXPECT_EQ(cut.size(), 255u);
+  EXPECT_EQ(cut.back(), ')');
+  EXPECT_EQ(formerNautilusScriptName("Zantrel " + std::string(246, 'x') + "\xE2\x82\xAC"), "Zantrel " + std::string(246, 'x'));
+}
+
+TEST(MenuEntries, DolphinStartsAProgramWithPercentInItsPathThroughTheShell) {
+  const MenuValues v = menuValues("/opt/50%/zantrel", "-s");
+  const std::string plain = serviceMenuText(v, "/opt/z/zantrel", "-s");
+  EXPECT_NE(plain.find("\nExec=/opt/z/zantrel -cd=%f -s\n"), std::string::npos) << plain;
+  const std::string text = serviceMenuText(v, "/opt/50%/zantrel", "-s");
+  // The Exec value as the file holds it, with its backslashes doubled.
+  EXPECT_NE(text.find(R"(
+Exec=/bin/sh -c "exec \\"\\$0\\" \\"\\$@\\"" /opt/50%%/zantrel -cd=%f -s
+)"),
+            std::string::npos)
+      << text;
 }
 
 TEST(MenuEntries, ReadsTheStoredValuesBack) {
