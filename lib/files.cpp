@@ -31,6 +31,10 @@ std::string shownFolder(const std::string& folder) {
   return folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
 }
 
+void noteUnreadable(TFolderListings& listings, const std::string& folder, int error) {
+  listings.unreadable.push_back(shownFolder(folder) + " (" + platform::errorText(error) + ")");
+}
+
 // Opens folder: through parent when the walk came down from there, else by
 // its path. A failure is recorded, once per folder, unless the folder is
 // simply not there.
@@ -38,7 +42,7 @@ bool openFolder(platform::Folder& dir, const platform::Folder* parent, const std
                 const std::string& folder, TFolderListings* listings) {
   if (parent ? dir.openInside(*parent, name) : dir.open(folder)) return true;
   const bool absent = dir.error() == ENOENT || (!parent && dir.error() == ENOTDIR);
-  if (listings && !absent) listings->unreadable.push_back(shownFolder(folder) + " (" + platform::errorText(dir.error()) + ")");
+  if (listings && !absent) noteUnreadable(*listings, folder, dir.error());
   return false;
 }
 
@@ -55,7 +59,7 @@ const std::vector<FolderEntry>& readFolder(platform::Folder& dir, const platform
   if (openFolder(dir, parent, name, folder, listings) &&
       dir.read(entries) == platform::ListStatus::ReadError && listings) {
     // What was read before the failure is still worked on.
-    listings->unreadable.push_back(shownFolder(folder) + " (" + platform::errorText(dir.error()) + ")");
+    noteUnreadable(*listings, folder, dir.error());
   }
   if (listings) return listings->folders.emplace(folder, std::move(entries)).first->second;
   own = std::move(entries);
@@ -78,9 +82,10 @@ void searchFolder(const TSearch& search, const platform::Folder* parent, const s
   if (!search.recursive) return;
   for (const FolderEntry& entry : entries) {
     if (entry.kind != EntryKind::Folder || entry.throughLink) continue;
-    // A listing read by an earlier pattern: the folder is opened only now.
-    if (!dir.isOpen() && !openFolder(dir, parent, name, folder, nullptr)) return;
-    searchFolder(search, &dir, entry.name, folder + entry.name + "/", shortFolder + entry.name + "/");
+    // A listing that an earlier pattern read: this folder is not open, and
+    // its subfolders' listings are known too, so nothing is opened.
+    searchFolder(search, dir.isOpen() ? &dir : nullptr, entry.name, folder + entry.name + "/",
+                 shortFolder + entry.name + "/");
   }
 }
 
