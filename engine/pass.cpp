@@ -2,6 +2,7 @@
 // object renamed by this pass is never met again, then walk it item by item.
 #include "engine/pass.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ struct TPassLists {
 
 void noteEmptyPattern(const std::string& pattern);
 
+void reportUnreadableFolder(const std::string& folder) {
+  std::vector<std::string>& known = RunOutcome.UnreadableFolders;
+  if (std::find(known.begin(), known.end(), folder) != known.end()) return;
+  known.push_back(folder);
+  platform::writeLine("Error: Can not read folder " + folder);
+}
+
 // The patterns of FileSpec, up to the first empty one and at most 100.
 bool buildLists(TPassLists& lists) {
   const TRunSettings& s = RunSettings;
@@ -47,7 +55,7 @@ bool buildLists(TPassLists& lists) {
     found = found || hit;
     if (lists.LongNames.size() == before) noteEmptyPattern(pattern);
   }
-  for (const std::string& folder : listings.unreadable) platform::writeLine("Error: Can not read folder " + folder);
+  for (const std::string& folder : listings.unreadable) reportUnreadableFolder(folder);
   return found;
 }
 

@@ -61,6 +61,11 @@ TEST(UnreadableFolderCli, EveryFolderThatCannotBeReadIsReported) {
   EXPECT_EQ(sortedLines(r.out), (Names{"Error: Can not read folder locked (Permission denied)",
                                        "Error: Can not read folder sub/locked2 (Permission denied)",
                                        "sub/x_b.jpg -> sub/y_x_b.jpg (test)", "x_a.jpg -> y_x_a.jpg (test)"}));
+  // And once a run, however many passes look (the media library has four).
+  r = runAsNobody(dir, {"-t", "-sub", "-cm=lib"});
+  const Names out = lines(r.out);
+  EXPECT_EQ(std::count(out.begin(), out.end(), "Error: Can not read folder locked (Permission denied)"), 1) << r.out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), "Error: Can not read folder sub/locked2 (Permission denied)"), 1);
   // The folder that the pattern names, also without -sub.
   r = runAsNobody(dir, {"-pre=x_", "locked/*.jpg"});
   EXPECT_EQ(r.out, "Error: Can not read folder locked (Permission denied)\n");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -160,6 +162,26 @@ TEST(Platform, RecordFileLooksAgainAtWhatTookTheNameMeanwhile) {
   fs::create_symlink("target", path);
   EXPECT_FALSE(log.append("x\r\n"));
   EXPECT_EQ(dir.read("target"), "kept");
+}
+
+// A reader must tell content it could not read from content that ended.
+TEST(Platform, InputFileTellsAReadErrorFromTheEnd) {
+  TempDir dir;
+  platform::InputFile file;
+  char bytes[16];
+  ASSERT_TRUE(file.open(dir.write("short", "abc").string()));
+  EXPECT_EQ(file.readAt(0, bytes, sizeof bytes), 3u);
+  EXPECT_EQ(file.readAt(100, bytes, sizeof bytes), 0u);
+  EXPECT_EQ(file.error(), 0);
+  EXPECT_FALSE(file.open((dir / "missing").string()));
+  EXPECT_EQ(file.error(), ENOENT);
+  EXPECT_FALSE(file.open(dir.path().string()));
+  EXPECT_EQ(file.error(), 0) << "a folder has no content: no failure";
+  // Address 0 of the process's own memory is never mapped: reading the
+  // file there is an I/O error.
+  ASSERT_TRUE(file.open("/proc/self/mem"));
+  EXPECT_EQ(file.readAt(0, bytes, sizeof bytes), 0u);
+  EXPECT_EQ(file.error(), EIO);
 }
 
 // A path longer than one system call takes still reaches its object.
