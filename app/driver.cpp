@@ -3,21 +3,26 @@
 #include <exception>
 
 #include "app/banner.h"
+#include "app/hints.h"
 #include "app/outcome.h"
 #include "app/parser.h"
 #include "app/settings.h"
 #include "app/timeshift.h"
 #include "engine/rename_log.h"
 #include "lib/datetime.h"
+#include "lib/paths.h"
 #include "lib/strings.h"
 #include "platform/console.h"
+#include "platform/filesystem.h"
 #include "platform/process.h"
 
 namespace zantrel {
 
 namespace {
 
-const char* const MediaImages = "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp";
+const char* const MediaImages =
+    "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp,*.heic,*.heif,*.hif,*.avif,*.webp,"
+    "*.nef,*.cr2,*.cr3,*.arw,*.dng,*.orf,*.rw2,*.raf,*.pef,*.srw,*.nrw,*.3fr,*.erf,*.kdc,*.mef,*.mos,*.iiq";
 const char* const MediaVideos =
     "*.3g2,*.3gp,*.avi,*.mts,*.mov,*.mp4,*.qt,*.wmv,*.amv,*.asf,*.f4a,*.f4b,*.f4p,*.f4v,*.flv,*.m2v,*.m4v,*.mkv,"
     "*.mpe,*.mpeg,*.mpg,*.mpv,*.nsv,*.ogg,*.ogv,*.rm,*.rmvb,*.vob,*.webm,*.yuv";
@@ -44,13 +49,18 @@ void mediaLibrarySequence(const PassRunner& pass) {
   s.FileSpec = MediaImages;
   pass();
 
+  // A video is filed under the day it was recorded, read from the file
+  // as a photo's capture date is; its file date is the day it was copied.
   s.DateFormat = "yyyymmdd";
-  s.DateType = "W";
-  s.ReadExif = false;
+  s.DateType = "E";
+  s.ReadExif = true;
   s.DateExif = false;
   s.FileSpec = MediaVideos;
   pass();
 
+  // Music and audio files are filed by their file dates, as before.
+  s.ReadExif = false;
+  s.DateType = "W";
   s.ImageTag.clear();
   s.DatePrefix = false;
   s.DateFormat.clear();
@@ -65,15 +75,18 @@ void niceSequence(const PassRunner& pass) {
   TRunSettings& s = RunSettings;
   const std::string imageTag = s.ImageTag;
   const int64_t maxSize = s.MaxSize;
-  // A test run must stay a test run and a requested log must be written,
-  // whatever else the stages reset. The banner is printed once per run.
+  // A test run must stay a test run, a requested log must be written and
+  // dates asked for from names must be taken, whatever else the stages
+  // reset. The banner is printed once per run.
   const bool test = s.Test;
   const bool writeLog = s.WriteLog;
+  const bool dateFromName = s.DateFromName;
   auto resetStage = [&] {
     const bool bannerShown = s.BannerShown;
     resetSettings();
     s.Test = test;
     s.WriteLog = writeLog;
+    s.DateFromName = dateFromName;
     s.BannerShown = bannerShown;
   };
 
@@ -125,6 +138,66 @@ std::string folderPassPattern(const std::string& spec) {
 
 namespace {
 
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+  for (const std::string& entry : list) {
+    if (entry == item) return true;
+  }
+  return false;
+}
+
+// A folder a pattern looks in, as a person finds it: absolute, and with
+// what is wrong with it when it cannot be listed.
+std::string describeFolder(const std::string& folder) {
+  std::string shown = folder;
+  if (shown.empty() || shown[0] != '/') {
+    const std::string here = platform::currentDirectory();
+    shown = shown.empty() ? here : (here == "/" ? "" : here) + "/" + shown;
+  }
+  if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+  // Without its last "/", so that a file there shows as a file.
+  std::string path = folder.empty() ? "." : folder;
+  if (path.size() > 1 && path.back() == '/') path.pop_back();
+  switch (platform::objectKind(path)) {
+    case platform::ObjectKind::Missing:
+      return shown + ", which does not exist";
+    case platform::ObjectKind::Folder:
+      return platform::folderReadable(path) ? shown : shown + ", which cannot be read";
+    default:
+      return shown + ", which is not a folder";
+  }
+}
+
+// After a run: name a pattern that was meant as an option, and say so
+// when nothing at all was found.
+// s: the settings as the command line left them, before any sequence
+// changed them.
+void hintAboutPatterns(const TRunSettings& s) {
+  const bool specUsed = !s.CopyMedia && !s.Nice;
+  const std::vector<std::string> patterns = filePatterns(s.FileSpec);
+  size_t explained = 0;
+  for (const std::string& pattern : patterns) {
+    // The parser has named an option written without "=" already.
+    if (isValueOptionName(pattern)) {
+      ++explained;
+    } else if (pattern.size() > 1 && pattern[0] == '-' &&
+               (!specUsed || contains(RunOutcome.EmptyPatterns, pattern))) {
+      hintUnknownOption(pattern, specUsed ? "no file matched it" : "ignored");
+      ++explained;
+    }
+  }
+  if (RunOutcome.Passes == 0 || RunOutcome.Selected > 0) return;
+  if (specUsed && explained == patterns.size()) return;
+  std::vector<std::string> folders;
+  for (const std::string& pattern : specUsed ? patterns : std::vector<std::string>{""}) {
+    const std::string folder = folderPart(pattern);
+    if (!contains(folders, folder)) folders.push_back(folder);
+  }
+  std::string where;
+  for (const std::string& folder : folders) where += (where.empty() ? "" : "; ") + describeFolder(folder);
+  const std::string what = specUsed ? "'" + s.FileSpec + "'" : s.CopyMedia ? "the -cm patterns" : "the -nice patterns";
+  hintOnce("nothing matched", "nothing matched " + what + (s.Recursive ? " in or below " : " in ") + where);
+}
+
 // On a terminal the run ends with one line that says what became of its
 // items, and the exit status when it is not 0.
 void showSummary(int code) {
@@ -148,12 +221,19 @@ int finishRun(int code) {
 int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePass) {
   TRunSettings& s = RunSettings;
   RunOutcome = TRunOutcome{};
+  forgetHints();
   try {
     s.Replacements.clear();
     s.LogFileName = logFileNameFor(platform::localNow());
     resetSettings();
     parseCommandLine(args);
+    const TRunSettings parsed = s;
     if (s.Verbose) platform::writeLine("Time-Shift: " + formatTimeShift(s.TimeShift));
+    // -dn stands in for a capture date that was looked for and not found;
+    // where nothing looks for one it would silently do nothing.
+    if (s.DateFromName && !s.ReadExif && !s.CopyMedia && !s.Nice) {
+      hintOnce("date from name", "-dn changes nothing without a capture-date read (-i, -de, -dt=E, -cm, -nice)");
+    }
     // One log for every pass, looked at before the first change.
     if (s.WriteLog && !s.Test && !openRunLog()) ++RunOutcome.OtherFailures;
     if (s.DirsAndFiles) folderPass(runOnePass);
@@ -161,6 +241,7 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     else if (s.Nice) niceSequence(runOnePass);
     else if (!s.FileSpec.empty()) runOnePass();
     else showBanner();
+    hintAboutPatterns(parsed);
   } catch (const ProcessExit& exit) {
     return finishRun(exit.code);
   } catch (const std::exception& error) {

@@ -6,10 +6,12 @@
 #include <string_view>
 
 #include "app/banner.h"
+#include "app/hints.h"
 #include "app/settings.h"
 #include "app/timeshift.h"
 #include "lib/strings.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "shell/context_menu.h"
 
@@ -70,6 +72,7 @@ enum class BareOption {
   DatePrefix,
   DateSuffix,
   DateExif,
+  DateFromName,
   Verbose,
   Images,
   Movies,
@@ -136,6 +139,7 @@ const OptionRow<BareOption> BareOptions[] = {
     {{"/dp", "-dp", "--date-prefix"}, BareOption::DatePrefix},
     {{"/ds", "-ds", "--date-suffix"}, BareOption::DateSuffix},
     {{"/de", "-de", "--date-exif"}, BareOption::DateExif},
+    {{"/dn", "-dn", "--date-from-name"}, BareOption::DateFromName},
     {{"/verbose", "-verbose", "--verbose"}, BareOption::Verbose},
     {{"/i", "-i", "--images"}, BareOption::Images},
     {{"/m", "-m", "--movies"}, BareOption::Movies},
@@ -153,14 +157,31 @@ const Option* findOption(const OptionRow<Option> (&table)[N], std::string_view n
 }
 
 // A value that is no decimal integer of the signed 32-bit range leaves the
-// field as it was.
+// field as it was, and says so.
 template <typename Field>
-void setInteger(Field& field, std::string_view text) {
+void setInteger(Field& field, std::string_view name, std::string_view value) {
+  std::string_view text = value;
   if (!text.empty() && text[0] == '+') text.remove_prefix(1);
-  int32_t value = 0;
+  int32_t number = 0;
   const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec == std::errc() && ptr == end && !text.empty()) field = value;
+  auto [ptr, ec] = std::from_chars(text.data(), end, number);
+  if (ec == std::errc() && ptr == end && !text.empty()) {
+    field = number;
+    return;
+  }
+  const std::string given = std::string(name) + "=" + std::string(value);
+  hintOnce("integer " + given,
+           "ignored " + given + ": the value must be a whole number from -2147483648 to 2147483647");
+}
+
+// Any other letter names no time stamp; the pass then uses the last-write
+// time, as for W.
+void checkDateType(std::string_view name, std::string_view value) {
+  const std::string& type = RunSettings.DateType;
+  if (type == "C" || type == "A" || type == "W" || type == "E") return;
+  const std::string given = std::string(name) + "=" + std::string(value);
+  hintOnce("date type " + given, given + ": the date type is C, A, W or E (creation, access, write, EXIF); " +
+                                     "the last-write time is used");
 }
 
 std::string withTrailingSlash(std::string path) {
@@ -168,7 +189,7 @@ std::string withTrailingSlash(std::string path) {
   return path;
 }
 
-void applyValueOption(ValueOption option, const std::string& value) {
+void applyValueOption(ValueOption option, const std::string& name, const std::string& value) {
   TRunSettings& s = RunSettings;
   switch (option) {
     case ValueOption::ImageTag:
@@ -192,27 +213,28 @@ void applyValueOption(ValueOption option, const std::string& value) {
     case ValueOption::DateType:
       s.DateType = value.empty() ? std::string() : std::string(1, asciiUpper(value[0]));
       if (s.DateType == "E") s.ReadExif = true;
+      checkDateType(name, value);
       break;
     case ValueOption::SetTime:
       s.SetTime = value;
       break;
     case ValueOption::DeleteCharsStart:
-      setInteger(s.DeleteCharsStart, value);
+      setInteger(s.DeleteCharsStart, name, value);
       break;
     case ValueOption::DeleteCharsEnd:
-      setInteger(s.DeleteCharsEnd, value);
+      setInteger(s.DeleteCharsEnd, name, value);
       break;
     case ValueOption::DeleteCharsPos:
-      setInteger(s.DeleteCharsPos, value);
+      setInteger(s.DeleteCharsPos, name, value);
       break;
     case ValueOption::MaxLength:
-      setInteger(s.MaxLength, value);
+      setInteger(s.MaxLength, name, value);
       break;
     case ValueOption::MaxSize:
-      setInteger(s.MaxSize, value);
+      setInteger(s.MaxSize, name, value);
       break;
     case ValueOption::MinSize:
-      setInteger(s.MinSize, value);
+      setInteger(s.MinSize, name, value);
       break;
     case ValueOption::DeleteString:
       s.Replacements.push_back(value + "=.");
@@ -227,7 +249,7 @@ void applyValueOption(ValueOption option, const std::string& value) {
       s.Suffix = value;
       break;
     case ValueOption::DeleteCharsNum:
-      setInteger(s.DeleteCharsNum, value);
+      setInteger(s.DeleteCharsNum, name, value);
       break;
   }
 }
@@ -283,6 +305,7 @@ void applyBareOption(BareOption option, const std::string& arg) {
       s.DateExif = true;
       s.ReadExif = true;
       break;
+    case BareOption::DateFromName: s.DateFromName = true; break;
     case BareOption::Verbose: s.Verbose = true; break;
     case BareOption::Images:
       applyImagesPreset(s);
@@ -297,23 +320,62 @@ void applyBareOption(BareOption option, const std::string& arg) {
   }
 }
 
-void takeFileArgument(const std::string& arg, bool& hintGiven) {
+// explained: the argument was named in a note already (the value of an
+// option written without "=").
+void takeFileArgument(const std::string& arg, bool explained) {
   if (arg == "0") return;
   if (RunSettings.FileSpec.empty()) {
     RunSettings.FileSpec = arg;
     return;
   }
   showBanner();
+  if (explained) return;
+  if (arg.size() > 1 && arg[0] == '-' && !platform::pathExists(arg)) {
+    hintUnknownOption(arg, "ignored");
+    return;
+  }
   // The shell expands unquoted wildcards, so a surplus file argument almost
   // always means the pattern needed quotes.
-  if (!hintGiven) {
-    platform::writeErrorLine("zantrel: ignoring surplus file argument \"" + arg +
-                             "\"; the shell expanded a wildcard. Quote patterns, e.g. '*.jpg'");
-    hintGiven = true;
-  }
+  hintOnce("surplus", "ignoring surplus file argument \"" + arg +
+                          "\"; the shell expanded a wildcard. Quote patterns, e.g. '*.jpg'");
+}
+
+// "-df yyyymmdd": the shell made two arguments of what must be one.
+void hintValueWithoutEquals(const std::string& option, const std::string* next) {
+  std::string value = next ? *next : "value";
+  if (value.find_first_of(" \t") != std::string::npos) value = "\"" + value + "\"";
+  hintOnce("no equals " + asciiLowerText(option),
+           option + " takes its value after \"=\": write " + option + "=" + value);
 }
 
 }  // namespace
+
+bool isValueOptionName(std::string_view name) { return findOption(ValueOptions, name) != nullptr; }
+
+std::string closestOption(std::string_view typed) {
+  // Near enough to be a slip of the fingers, not so near that any short
+  // word would be taken for an option.
+  const size_t limit = std::min<size_t>(2, (typed.size() - 1) / 2);
+  std::string best;
+  size_t bestDistance = limit + 1;
+  for (const std::string& alias : optionAliases()) {
+    if (alias.empty() || typed.empty() || alias[0] != typed[0]) continue;
+    const size_t distance = editDistance(typed, alias);
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = alias;
+    }
+  }
+  if (!best.empty() && isValueOptionName(best) && !findOption(BareOptions, best)) best += "=";
+  return best;
+}
+
+void hintUnknownOption(std::string_view arg, std::string_view fate) {
+  const std::string closest = closestOption(arg);
+  const std::string suggestion = closest.empty() ? "." : "; did you mean " + closest + "?";
+  hintOnce("unknown " + std::string(arg), "unknown option " + std::string(arg) + " (" + std::string(fate) + ")" +
+                                             suggestion + " See zantrel -? for the options.");
+}
 
 std::vector<std::string> optionAliases() {
   std::vector<std::string> aliases;
@@ -329,15 +391,24 @@ void parseCommandLine(const std::vector<std::string>& args) {
     const BareOption* option = arg.find('=') == std::string::npos ? findOption(BareOptions, arg) : nullptr;
     if (option && *option == BareOption::Test) RunSettings.Test = true;
   }
-  bool hintGiven = false;
+  size_t explained = args.size();  // the argument a note named already
   size_t i = 0;
   while (i < args.size()) {
     const std::string& arg = args[i];
     const size_t eq = arg.find('=');
     if (eq == std::string::npos) {
       const BareOption* option = findOption(BareOptions, arg);
-      if (option) applyBareOption(*option, arg);
-      else takeFileArgument(arg, hintGiven);
+      if (option) {
+        applyBareOption(*option, arg);
+      } else {
+        bool named = i == explained;
+        if (!named && isValueOptionName(arg)) {
+          hintValueWithoutEquals(arg, i + 1 < args.size() ? &args[i + 1] : nullptr);
+          explained = i + 1;
+          named = true;
+        }
+        takeFileArgument(arg, named);
+      }
       ++i;
       continue;
     }
@@ -363,7 +434,7 @@ void parseCommandLine(const std::vector<std::string>& args) {
     i = last + 1;
 
     if (const ValueOption* option = findOption(ValueOptions, name)) {
-      applyValueOption(*option, value);
+      applyValueOption(*option, name, value);
     } else {
       RunSettings.Replacements.push_back(stripQuotes(name) + "=" + stripQuotes(value));
     }

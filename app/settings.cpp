@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "lib/strings.h"
+
 namespace zantrel {
 
 TRunSettings RunSettings;
@@ -20,6 +22,17 @@ void applyImagesPreset(TRunSettings& s) {
   s.DateExif = true;
   s.Simple = true;
   s.LowerExt = true;
+}
+
+std::vector<std::string> filePatterns(const std::string& spec) {
+  constexpr int MaxPatterns = 100;
+  std::vector<std::string> patterns;
+  for (int k = 1; k <= MaxPatterns; ++k) {
+    std::string pattern = trimControls(splitField(spec, k, ','));
+    if (pattern.empty()) break;
+    patterns.push_back(std::move(pattern));
+  }
+  return patterns;
 }
 
 }  // namespace zantrel

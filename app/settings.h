@@ -48,6 +48,9 @@ struct TRunSettings {
   bool CopyMedia = false;
   bool FolderDateFromFiles = false;
   bool ReadExif = false;
+  // An item whose capture-date read finds no date takes the date written in
+  // its name, when it holds one, instead of its file date.
+  bool DateFromName = false;
   int32_t DeleteCharsStart = 0;
   int32_t DeleteCharsEnd = 0;
   int32_t DeleteCharsPos = 0;
@@ -75,5 +78,9 @@ void resetSettings();
 // The photo settings of -i, which the media library and -nice use too:
 // EXIF date in front, file time from EXIF, simple name, lower-case extension.
 void applyImagesPreset(TRunSettings& s);
+
+// The patterns of a FileSpec: its comma-separated items with blanks and
+// control characters trimmed, up to the first empty one, at most 100.
+std::vector<std::string> filePatterns(const std::string& spec);
 
 }  // namespace zantrel

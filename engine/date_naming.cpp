@@ -20,6 +20,19 @@ constexpr std::array<const char*, 25> DateLayouts = {
     "yymmdd_hhnnss",       "yymmdd-hhnnss",       "yymmdd_hhnn",      "yymmdd-hhnn",      "yymmdd_hh",
     "yymmdd-hh",           "yymmdd",              "yyyy-mm",          "yyyy_mm",          "yyyy"};
 
+// The dates taken out of a name, and the separators they leave at the end
+// of its base name: IMG_20230501_102030.jpg gives IMG.jpg, not IMG_.jpg,
+// whose "_" the simple-name step of the next run would trim, renaming
+// every such photo a second time. A name without a date keeps its ends.
+std::string removeDatesAndTidyEnd(const std::string& name, DateTime date, bool hasExtension) {
+  std::string rest = removeDates(name, date);
+  if (rest == name) return rest;
+  const std::string ext = hasExtension ? fileExtension(rest) : std::string();
+  std::string base = rest.substr(0, rest.size() - ext.size());
+  while (!base.empty() && (base.back() == '_' || base.back() == '-' || base.back() == ' ')) base.pop_back();
+  return base + ext;
+}
+
 }  // namespace
 
 bool isFullDateTimeName(std::string_view name) {
@@ -49,7 +62,7 @@ DatePrefixResult addDatePrefix(const std::string& name, DateTime date, std::stri
     return result;
   }
   result.added = true;
-  result.remainder = removeDates(name, date);
+  result.remainder = removeDatesAndTidyEnd(name, date, true);
   std::string rest = result.remainder;
   if (!rest.empty() && rest[0] != '.' && rest[0] != '_') rest.insert(0, "_");
   result.name = dateText + rest;
@@ -59,7 +72,7 @@ DatePrefixResult addDatePrefix(const std::string& name, DateTime date, std::stri
 std::string addDateSuffix(const std::string& name, DateTime date, std::string_view format) {
   const std::string dateText = formatDateTime(format, date);
   if (fastPos(dateText, name, false, 1) > 0) return name;
-  std::string rest = removeDates(baseName(name), date);
+  std::string rest = removeDatesAndTidyEnd(baseName(name), date, false);
   if (!rest.empty()) rest += "_";
   return rest + dateText + fileExtension(name);
 }

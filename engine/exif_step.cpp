@@ -3,13 +3,28 @@
 // goes wrong inside the reader costs this item its EXIF date, not the run.
 #include <exception>
 
+#include "app/settings.h"
 #include "engine/steps.h"
 #include "exif/capture_date.h"
 #include "lib/byte_reader.h"
 #include "lib/files.h"
+#include "lib/name_date.h"
+#include "lib/paths.h"
 #include "platform/console.h"
+#include "platform/process.h"
 
 namespace zantrel {
+
+namespace {
+
+// With -dn: the date a phone or messenger wrote into the item's own name
+// (its folders do not count); 0 without -dn or without such a date.
+DateTime dateFromItemName(const TPassItem& item) {
+  if (!RunSettings.DateFromName) return 0;
+  return dateInName(namePart(item.ListedName), platform::localNow());
+}
+
+}  // namespace
 
 StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readExifCaptureDate); }
 
@@ -27,10 +42,19 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
   }
   // Anything before 1899-12-31 counts as no date.
   item.NoExifDate = item.ExifDate < 1.0;
-  if (item.NoExifDate) {
-    item.ExifDate = getWriteTime(item.AccessPath);
-    platform::writeLine("Warning: no Exif date found, using filedate. (" + item.ListedName + ")");
+  if (!item.NoExifDate) return StepResult::Continue;
+
+  const DateTime named = dateFromItemName(item);
+  if (named >= 1.0) {
+    // The name's date stands in for the capture date everywhere, -nice's
+    // rule "only photos with a capture date get a date" included.
+    item.ExifDate = named;
+    item.NoExifDate = false;
+    platform::writeLine("Warning: no Exif date found, using the date in the name. (" + item.ListedName + ")");
+    return StepResult::Continue;
   }
+  item.ExifDate = getWriteTime(item.AccessPath);
+  platform::writeLine("Warning: no Exif date found, using filedate. (" + item.ListedName + ")");
   return StepResult::Continue;
 }
 

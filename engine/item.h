@@ -21,14 +21,15 @@ struct TPassItem {
   std::string FolderPart;
   // The new name under construction: a name part, extension included.
   std::string WorkName;
-  // The EXIF capture date as read (0 until read; the last-write time when
-  // the file had none).
+  // The EXIF capture date as read (0 until read; with -dn the date in the
+  // name, else the last-write time, when the file had none).
   DateTime ExifDate = 0;
   // The date that date naming or the media library used (0 until set).
   DateTime NameDate = 0;
   // The date format of the date steps for this item.
   std::string ItemDateFormat;
-  // True when no EXIF capture date was taken for this item.
+  // True when no capture date was taken for this item (a date from the name
+  // counts as one).
   bool NoExifDate = true;
   // FolderPart + WorkName, once the name is complete (rename ending only).
   std::string NewPath;

@@ -12,7 +12,9 @@ struct KindList {
 };
 
 const KindList Kinds[] = {
-    {MediaKind::Image, ".jpg.jpeg.png.tif.tiff.gif.bmp."},
+    {MediaKind::Image,
+     ".jpg.jpeg.png.tif.tiff.gif.bmp.heic.heif.hif.avif.webp."
+     "nef.cr2.cr3.arw.dng.orf.rw2.raf.pef.srw.nrw.3fr.erf.kdc.mef.mos.iiq."},
     {MediaKind::Video,
      ".3g2.3gp.avi.mts.m2ts.mov.mp2.mp4.qt.wmv.amv.asf.f4a.f4b.f4p.f4v.flv.m2v.m4v.mkv.mpe.mpeg.mpg.mpv.nsv.ogg.ogv.rm."
      "rmvb.vob.webm.yuv."},

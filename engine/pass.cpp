@@ -14,7 +14,6 @@
 #include "engine/steps.h"
 #include "lib/files.h"
 #include "lib/paths.h"
-#include "lib/strings.h"
 #include "lib/utf8.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
@@ -23,8 +22,6 @@
 namespace zantrel {
 
 namespace {
-
-constexpr int MaxPatterns = 100;
 
 struct TPassLists {
   TNameList LongNames;
@@ -45,9 +42,7 @@ bool buildLists(TPassLists& lists) {
   const TRunSettings& s = RunSettings;
   bool found = false;
   TFolderListings listings;
-  for (int k = 1; k <= MaxPatterns; ++k) {
-    const std::string pattern = trimControls(splitField(s.FileSpec, k, ','));
-    if (pattern.empty()) break;
+  for (const std::string& pattern : filePatterns(s.FileSpec)) {
     const size_t before = lists.LongNames.size();
     const bool hit =
         s.Folders ? FindDirs83(pattern, pattern, lists.LongNames, lists.ShortNames, s.Recursive, &listings)

@@ -1,18 +1,92 @@
 #include "exif/capture_date.h"
 
+#include "exif/container_dates.h"
 #include "exif/exif_data.h"
 #include "exif/image_info.h"
 #include "lib/byte_reader.h"
+#include "exif/tiff_dates.h"
+#include "lib/paths.h"
+#include "lib/strings.h"
 
 namespace zantrel {
 
-DateTime readExifCaptureDate(const std::string& path) {
-  TimgData data(BuildEverything);
-  data.scanFile(path);
-  if (data.ReadError != 0) throw UnreadableFile(data.ReadError);
+namespace {
+
+struct FormatExtensions {
+  CaptureFormat format;
+  std::string_view extensions;  // ".a.b." so that ".x." finds whole extensions only
+};
+
+const FormatExtensions Formats[] = {
+    {CaptureFormat::Jpeg, ".jpg.jpeg.jpe."},
+    {CaptureFormat::Tiff, ".tif.tiff.nef."},
+    {CaptureFormat::TiffRaw, ".cr2.arw.dng.orf.rw2.pef.srw.nrw.3fr.erf.kdc.mef.mos.iiq."},
+    {CaptureFormat::Heif, ".heic.heif.hif.avif."},
+    {CaptureFormat::Cr3, ".cr3."},
+    {CaptureFormat::Raf, ".raf."},
+    {CaptureFormat::Png, ".png."},
+    {CaptureFormat::WebP, ".webp."},
+    {CaptureFormat::QuickTime, ".mov.mp4.m4v.3gp.3g2.qt."},
+};
+
+// The date the container's walk located, read as the rename engine reads
+// a JPEG's: the block's header is checked once more first.
+DateTime walkedDate(TimgData& data) {
   if (!data.hasExif()) return 0;
   data.parseExifBlock();
   return data.TagReader ? data.TagReader->exifDateTime() : 0;
+}
+
+}  // namespace
+
+CaptureFormat captureFormatOf(std::string_view extension) {
+  if (extension.size() < 2 || extension[0] != '.') return CaptureFormat::None;
+  const std::string key = asciiLowerText(extension) + ".";
+  for (const FormatExtensions& f : Formats) {
+    if (f.extensions.find(key) != std::string_view::npos) return f.format;
+  }
+  return CaptureFormat::None;
+}
+
+DateTime jpegCaptureDate(const ByteSource& jpeg) {
+  TimgData data(BuildEverything);
+  data.scanJpeg(jpeg);
+  return walkedDate(data);
+}
+
+DateTime readExifCaptureDate(const std::string& path) {
+  const CaptureFormat format = captureFormatOf(fileExtension(path));
+  if (format == CaptureFormat::None) return 0;
+  if (format == CaptureFormat::Jpeg || format == CaptureFormat::Tiff) {
+    TimgData data(BuildEverything);
+    data.scanFile(path);
+    if (data.ReadError != 0) throw UnreadableFile(data.ReadError);
+    return walkedDate(data);
+  }
+  FileBytes file;
+  const DateTime date = file.open(path) ? captureDateFrom(file, format) : 0;
+  if (file.error() != 0) throw UnreadableFile(file.error());
+  return date;
+}
+
+DateTime captureDateFrom(const ByteSource& source, CaptureFormat format) {
+  switch (format) {
+    case CaptureFormat::Jpeg: return jpegCaptureDate(source);
+    case CaptureFormat::Tiff: {
+      TimgData data(BuildEverything);
+      data.scanSource(source, true);
+      return walkedDate(data);
+    }
+    case CaptureFormat::TiffRaw: return tiffBlockCaptureDate(source);
+    case CaptureFormat::Heif: return heifCaptureDate(source);
+    case CaptureFormat::Cr3: return cr3CaptureDate(source);
+    case CaptureFormat::Raf: return rafCaptureDate(source);
+    case CaptureFormat::Png: return pngCaptureDate(source);
+    case CaptureFormat::WebP: return webpCaptureDate(source);
+    case CaptureFormat::QuickTime: return quickTimeCaptureDate(source);
+    case CaptureFormat::None: break;
+  }
+  return 0;
 }
 
 }  // namespace zantrel

@@ -1,15 +1,39 @@
-// The capture date of a photo, as the rename engine reads it.
+// The capture date of a photo or a recording, as the rename engine reads it.
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "lib/byte_reader.h"
 #include "lib/datetime.h"
 
 namespace zantrel {
 
-// The EXIF capture date of the JPEG or TIFF-structured file at path; 0 when
-// it has none. Errors of the scan reach the caller as exceptions; a file
-// that cannot be read throws UnreadableFile (lib/byte_reader.h).
+// The reader a file's capture date comes from, chosen by its extension.
+enum class CaptureFormat {
+  None,       // no reader: no date
+  Jpeg,       // .jpg .jpeg .jpe
+  Tiff,       // .tif .tiff .nef, read from a window at the start
+  TiffRaw,    // TIFF-structured camera raw files, read wherever they point
+  Heif,       // .heic .heif .hif .avif
+  Cr3,        // .cr3
+  Raf,        // .raf
+  Png,        // .png
+  WebP,       // .webp
+  QuickTime,  // .mov .mp4 .m4v .3gp .3g2 .qt
+};
+
+// The format for an extension (dot included, any case).
+CaptureFormat captureFormatOf(std::string_view extension);
+
+// The capture date of the file at path; 0 when it has none or its
+// extension names no reader. Errors of the scan reach the caller as
+// exceptions; a file that a reader cannot read throws UnreadableFile
+// (lib/byte_reader.h).
 DateTime readExifCaptureDate(const std::string& path);
+
+// The capture date of a file's bytes read through source, by the reader
+// of format.
+DateTime captureDateFrom(const ByteSource& source, CaptureFormat format);
 
 }  // namespace zantrel

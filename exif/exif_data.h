@@ -67,6 +67,8 @@ class TimgData : public tEndInd {
   // The same scan over bytes in memory, read as a JPEG or as a
   // TIFF-structured file; no file facts are recorded.
   bool scanBytes(std::string_view data, bool asTiff);
+  // The same over any source.
+  bool scanSource(const ByteSource& source, bool asTiff);
   bool hasExif() const { return ExifBlock != nullptr; }
   void parseExifBlock();
   bool scanJpeg(const ByteSource& source);
@@ -76,7 +78,6 @@ class TimgData : public tEndInd {
 
  private:
   void recordFileFacts(const std::string& name, const platform::FileStatus& status);
-  bool scanSource(const ByteSource& source, bool asTiff);
 };
 
 }  // namespace zantrel

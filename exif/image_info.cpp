@@ -13,23 +13,7 @@ namespace zantrel {
 
 namespace {
 
-constexpr uint16_t TagImageWidth = 0x0100;
-constexpr uint16_t TagImageLength = 0x0101;
-constexpr uint16_t TagCompression = 0x0103;
-constexpr uint16_t TagMake = 0x010F;
-constexpr uint16_t TagModel = 0x0110;
-constexpr uint16_t TagDateTime = 0x0132;
-constexpr uint16_t TagSubIfds = 0x014A;
-constexpr uint16_t TagExifOffset = 0x8769;
-constexpr uint16_t TagGpsInfo = 0x8825;
-constexpr uint16_t TagExifVersion = 0x9000;
-constexpr uint16_t TagDateTimeOriginal = 0x9003;
-constexpr uint16_t TagDateTimeDigitized = 0x9004;
-constexpr uint16_t TagFlash = 0x9209;
-constexpr uint16_t TagMakerNote = 0x927C;
-constexpr uint16_t TagExifImageWidth = 0xA002;
-constexpr uint16_t TagExifImageLength = 0xA003;
-constexpr uint16_t TagInteroperabilityOffset = 0xA005;
+using namespace tiff_tags;
 
 std::string cut(std::string_view text, size_t most) { return std::string(text.substr(0, most)); }
 

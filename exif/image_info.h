@@ -37,6 +37,27 @@ struct TTagEntry {
   TagDecoder Decoder = nullptr;
 };
 
+// Tag numbers of the TIFF and EXIF standards that the walks act on.
+namespace tiff_tags {
+inline constexpr uint16_t TagImageWidth = 0x0100;
+inline constexpr uint16_t TagImageLength = 0x0101;
+inline constexpr uint16_t TagCompression = 0x0103;
+inline constexpr uint16_t TagMake = 0x010F;
+inline constexpr uint16_t TagModel = 0x0110;
+inline constexpr uint16_t TagDateTime = 0x0132;
+inline constexpr uint16_t TagSubIfds = 0x014A;
+inline constexpr uint16_t TagExifOffset = 0x8769;
+inline constexpr uint16_t TagGpsInfo = 0x8825;
+inline constexpr uint16_t TagExifVersion = 0x9000;
+inline constexpr uint16_t TagDateTimeOriginal = 0x9003;
+inline constexpr uint16_t TagDateTimeDigitized = 0x9004;
+inline constexpr uint16_t TagFlash = 0x9209;
+inline constexpr uint16_t TagMakerNote = 0x927C;
+inline constexpr uint16_t TagExifImageWidth = 0xA002;
+inline constexpr uint16_t TagExifImageLength = 0xA003;
+inline constexpr uint16_t TagInteroperabilityOffset = 0xA005;
+}  // namespace tiff_tags
+
 // Directory kinds.
 inline constexpr int MainDirectory = 1;
 inline constexpr int GpsDirectory = 2;

@@ -6,6 +6,8 @@ add_executable(probes_fuzz
   ${ZANTREL_ROOT}/probes/magic.cpp
   ${ZANTREL_ROOT}/probes/img_size.cpp
   ${ZANTREL_ROOT}/lib/byte_reader.cpp
+  ${ZANTREL_ROOT}/lib/iso_boxes.cpp
+  ${ZANTREL_ROOT}/lib/heif_meta.cpp
   ${ZANTREL_ROOT}/lib/strings.cpp
   ${ZANTREL_ROOT}/lib/paths.cpp
   ${ZANTREL_ROOT}/platform/input_file.cpp

@@ -13,6 +13,47 @@ size_t MemoryBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
   return n;
 }
 
+ByteWindow::ByteWindow(const ByteSource& source, uint64_t offset, uint64_t length)
+    : source_(source), offset_(offset), length_(0) {
+  const uint64_t total = source.size();
+  if (offset < total) length_ = std::min(length, total - offset);
+}
+
+size_t ByteWindow::readAt(uint64_t offset, void* buffer, size_t count) const {
+  if (offset >= length_) return 0;
+  return source_.readAt(offset_ + offset, buffer, static_cast<size_t>(std::min<uint64_t>(count, length_ - offset)));
+}
+
+JoinedBytes::JoinedBytes(const ByteSource& source, const std::vector<Part>& parts) : source_(source) {
+  const uint64_t total = source.size();
+  for (const Part& part : parts) {
+    if (part.offset >= total) continue;
+    const uint64_t length = std::min(part.length, total - part.offset);
+    if (length == 0) continue;
+    parts_.push_back({part.offset, length});
+    size_ += length;
+  }
+}
+
+size_t JoinedBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
+  auto* out = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  uint64_t partStart = 0;  // offset of the current part in the joined bytes
+  for (const Part& part : parts_) {
+    if (done == count) break;
+    const uint64_t at = offset + done;
+    if (at < partStart + part.length) {
+      const uint64_t within = at - partStart;
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(count - done, part.length - within));
+      const size_t got = source_.readAt(part.offset + within, out + done, want);
+      done += got;
+      if (got < want) break;
+    }
+    partStart += part.length;
+  }
+  return done;
+}
+
 BlockReader::BlockReader(const ByteSource& source, uint64_t position, size_t blockSize)
     : source_(source), block_(std::max<size_t>(blockSize, 1)), position_(position) {}
 

@@ -12,6 +12,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/input_file.h"
@@ -24,6 +25,9 @@ class ByteSource {
   // Up to count bytes from offset into buffer; the number copied, 0 at or
   // past the end.
   virtual size_t readAt(uint64_t offset, void* buffer, size_t count) const = 0;
+  // The number of bytes the source holds; container readers bound the
+  // sizes a file states ("to the end of the file") by it.
+  virtual uint64_t size() const = 0;
 };
 
 // A file whose content a reader needed but could not read (no permission,
@@ -37,7 +41,10 @@ struct UnreadableFile : std::runtime_error {
 class MemoryBytes : public ByteSource {
  public:
   explicit MemoryBytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  explicit MemoryBytes(std::string_view bytes)
+      : bytes_(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) {}
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override;
+  uint64_t size() const override { return bytes_.size(); }
 
  private:
   std::span<const uint8_t> bytes_;
@@ -56,9 +63,45 @@ class FileBytes : public ByteSource {
     if (offset >= file_.size()) return 0;
     return file_.readAt(offset, buffer, static_cast<size_t>(std::min<uint64_t>(count, file_.size() - offset)));
   }
+  uint64_t size() const override { return file_.size(); }
 
  private:
   platform::InputFile file_;
+};
+
+// A part of another source, read as a source of its own: offset 0 is the
+// part's first byte and no read reaches past its end, so a reader given
+// one box or chunk of a file cannot stray into its neighbours. A part that
+// reaches past the end of the source is cut at that end.
+class ByteWindow : public ByteSource {
+ public:
+  ByteWindow(const ByteSource& source, uint64_t offset, uint64_t length);
+  size_t readAt(uint64_t offset, void* buffer, size_t count) const override;
+  uint64_t size() const override { return length_; }
+
+ private:
+  const ByteSource& source_;
+  uint64_t offset_;
+  uint64_t length_;
+};
+
+// Parts of a source joined in order and read as one source: an item of a
+// container stored in several pieces (extents).
+class JoinedBytes : public ByteSource {
+ public:
+  struct Part {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+  };
+  // Each part is cut at the end of the source, as a ByteWindow is.
+  JoinedBytes(const ByteSource& source, const std::vector<Part>& parts);
+  size_t readAt(uint64_t offset, void* buffer, size_t count) const override;
+  uint64_t size() const override { return size_; }
+
+ private:
+  const ByteSource& source_;
+  std::vector<Part> parts_;
+  uint64_t size_ = 0;
 };
 
 // Sequential reading with cheap skips: bytes come from the source one block

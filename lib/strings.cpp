@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
+#include <vector>
 
 namespace zantrel {
 
@@ -202,6 +203,25 @@ bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     if (asciiLower(a[i]) != asciiLower(b[i])) return false;
   }
   return true;
+}
+
+size_t editDistance(std::string_view a, std::string_view b) {
+  // Three rows of the distance table are enough: a swap looks two back.
+  std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const bool same = asciiLower(a[i - 1]) == asciiLower(b[j - 1]);
+      row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
+      if (i > 1 && j > 1 && asciiLower(a[i - 1]) == asciiLower(b[j - 2]) &&
+          asciiLower(a[i - 2]) == asciiLower(b[j - 1]))
+        row[j] = std::min(row[j], before[j - 2] + 1);
+    }
+    std::swap(before, previous);
+    std::swap(previous, row);
+  }
+  return previous[b.size()];
 }
 
 }  // namespace zantrel

@@ -65,4 +65,8 @@ char asciiLower(char c);
 std::string asciiLowerText(std::string_view text);
 bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
+// How many single-byte edits (insert, delete, replace, swap of neighbours)
+// turn a into b, ASCII case ignored.
+size_t editDistance(std::string_view a, std::string_view b);
+
 }  // namespace zantrel

@@ -151,6 +151,8 @@ ListStatus Folder::read(std::vector<FolderEntry>& entries) {
   }
 }
 
+bool folderReadable(const std::string& folder) { return Folder().open(folder); }
+
 ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   Folder dir;
   if (!dir.open(folder)) return ListStatus::CannotOpen;

@@ -69,6 +69,10 @@ ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entri
 // The system's text for an error number ("Permission denied").
 std::string errorText(int code);
 
+// Whether the folder can be opened for listing ("" is the current folder),
+// without reading it.
+bool folderReadable(const std::string& folder);
+
 // ---- Queries ---------------------------------------------------------------
 
 enum class ObjectKind { Missing, File, Folder, Other };

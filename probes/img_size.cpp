@@ -1,8 +1,10 @@
 #include "probes/img_size.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "lib/byte_reader.h"
+#include "lib/heif_meta.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
 
@@ -10,7 +12,7 @@ namespace zantrel {
 
 namespace {
 
-enum class ImageFormat { Jpeg, Png, Gif, Tiff, Bmp };
+enum class ImageFormat { Jpeg, Png, Gif, Tiff, Bmp, Heif, WebP };
 
 struct ExtensionGroup {
   const char* extensions;
@@ -23,6 +25,8 @@ const ExtensionGroup ExtensionGroups[] = {
     {";.gif;", ImageFormat::Gif},
     {";.tif;.tiff;", ImageFormat::Tiff},
     {";.bmp;.dib;", ImageFormat::Bmp},
+    {";.heic;.heif;.hif;.avif;", ImageFormat::Heif},
+    {";.webp;", ImageFormat::WebP},
 };
 
 // The group whose text holds key; nullptr for an extension no reader knows.
@@ -89,6 +93,8 @@ void TImgSize::readFrom(const ByteSource& source) {
     case ImageFormat::Gif: readGif(source); break;
     case ImageFormat::Tiff: readTiff(source); break;
     case ImageFormat::Bmp: readBmp(source); break;
+    case ImageFormat::Heif: readHeif(source); break;
+    case ImageFormat::WebP: readWebP(source); break;
   }
 }
 
@@ -195,6 +201,44 @@ void TImgSize::readBmp(const ByteSource& source) {
   if (n < sizeof header) return;
   Width = static_cast<int32_t>(littleEndian32(header + 14 + 4));
   Height = static_cast<int32_t>(littleEndian32(header + 14 + 8));
+}
+
+// The image size property of the primary item: for a grid image that is
+// the whole picture, not one tile.
+void TImgSize::readHeif(const ByteSource& source) {
+  BlockReader reader(source);
+  HeifMeta meta;
+  if (!readHeifMeta(reader, source.size(), meta) || !meta.hasPrimarySize) return;
+  if (meta.primaryWidth > INT32_MAX || meta.primaryHeight > INT32_MAX) return;
+  Width = static_cast<int32_t>(meta.primaryWidth);
+  Height = static_cast<int32_t>(meta.primaryHeight);
+}
+
+// The first chunk tells: VP8X (extended: the canvas), VP8 (lossy: the
+// frame header after its start code) or VP8L (lossless: packed after the
+// signature byte). Each stores the size less one or in 14 bits.
+void TImgSize::readWebP(const ByteSource& source) {
+  uint8_t head[30];
+  const size_t n = source.readAt(0, head, sizeof head);
+  if (n < 20 || std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WEBP", 4) != 0) return;
+  const uint8_t* chunk = head + 12;
+  const uint8_t* data = chunk + 8;
+  const size_t dataRead = n - 20;
+  auto u24 = [](const uint8_t* p) { return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16); };
+  if (std::memcmp(chunk, "VP8L", 4) == 0 ? dataRead < 5 : dataRead < 10) return;
+  if (std::memcmp(chunk, "VP8X", 4) == 0) {
+    Width = u24(data + 4) + 1;
+    Height = u24(data + 7) + 1;
+  } else if (std::memcmp(chunk, "VP8 ", 4) == 0) {
+    if (data[3] != 0x9D || data[4] != 0x01 || data[5] != 0x2A) return;
+    Width = littleEndian16(data + 6) & 0x3FFF;
+    Height = littleEndian16(data + 8) & 0x3FFF;
+  } else if (std::memcmp(chunk, "VP8L", 4) == 0) {
+    if (data[0] != 0x2F) return;
+    const uint32_t bits = littleEndian32(data + 1);
+    Width = static_cast<int32_t>(bits & 0x3FFF) + 1;
+    Height = static_cast<int32_t>(bits >> 14 & 0x3FFF) + 1;
+  }
 }
 
 }  // namespace zantrel

@@ -1,5 +1,6 @@
 // Width and height of an image from its header, without decoding it. The
-// file's extension chooses the reader: JPEG, PNG, GIF, TIFF or BMP.
+// file's extension chooses the reader: JPEG, PNG, GIF, TIFF, BMP, HEIF
+// (HEIC, AVIF) or WebP.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,8 @@ class TImgSize {
   void readGif(const ByteSource& source);
   void readTiff(const ByteSource& source);
   void readBmp(const ByteSource& source);
+  void readHeif(const ByteSource& source);
+  void readWebP(const ByteSource& source);
 };
 
 }  // namespace zantrel

@@ -42,6 +42,9 @@ constexpr uint8_t TiffIntel[] = {'I', 'I', '*', 0x00};
 constexpr uint8_t TiffMotorola[] = {'M', 'M', 0x00, '*'};
 constexpr uint8_t CompoundDocument[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 constexpr uint8_t ZipOffice[] = {'P', 'K', 0x03, 0x04, 0x14, 0x00, 0x06, 0x00};
+constexpr uint8_t ZipEntry[] = {'P', 'K', 0x03, 0x04};
+constexpr uint8_t ZipEmpty[] = {'P', 'K', 0x05, 0x06};  // an archive without entries is its end record alone
+constexpr uint8_t FileType[] = {'f', 't', 'y', 'p'};
 
 enum class Rule {
   Anywhere,   // first pattern found anywhere
@@ -49,6 +52,7 @@ enum class Rule {
   Distance,   // both found, the second at a fixed distance after the first
   AtStart,    // first pattern at the very start of the file
   RiffForm,   // a RIFF file, named by its form type
+  IsoMedia,   // an ISO base media file (MP4, MOV, HEIC, ...), named by its brand
 };
 
 struct MagicTest {
@@ -68,6 +72,7 @@ const MagicTest Tests[] = {
     {Rule::Distance, PictureDib, DibHeaderSize, 41, ".bmp"},
     {Rule::BothFound, JpegStart, Jfif, 0, ".jpg"},
     {Rule::AtStart, JpegStart, {}, 0, ".jpg"},
+    {Rule::IsoMedia, FileType, {}, 0, ".mp4"},
     {Rule::Anywhere, Png, {}, 0, ".png"},
     {Rule::Anywhere, Psd, {}, 0, ".psd"},
     {Rule::Anywhere, Cpt9, {}, 0, ".cpt"},
@@ -89,7 +94,32 @@ const MagicTest Tests[] = {
     {Rule::Anywhere, TiffMotorola, {}, 0, ".tif"},
     {Rule::Anywhere, CompoundDocument, {}, 0, ".office"},
     {Rule::Anywhere, ZipOffice, {}, 0, ".officex"},
+    {Rule::AtStart, ZipEntry, {}, 0, ".zip"},
+    {Rule::AtStart, ZipEmpty, {}, 0, ".zip"},
 };
+
+// Major brands of ISO base media files and the extension each stands for;
+// any other brand is an MP4 file.
+struct Brand {
+  const char* brand;
+  const char* extension;
+};
+const Brand Brands[] = {
+    {"heic", ".heic"}, {"heix", ".heic"}, {"hevc", ".heic"}, {"heim", ".heic"}, {"heis", ".heic"},
+    {"mif1", ".heic"}, {"msf1", ".heic"}, {"avif", ".avif"}, {"avis", ".avif"}, {"crx ", ".cr3"},
+    {"qt  ", ".mov"},  {"3gp4", ".3gp"},  {"3gp5", ".3gp"},  {"3gp6", ".3gp"},  {"3ge6", ".3gp"},
+    {"3g2a", ".3g2"},  {"M4V ", ".m4v"},
+};
+
+// The first box of such a file is its file-type box, whose type stands at
+// bytes 5 to 8 and whose major brand follows.
+std::string isoMediaExtension(Bytes buffer, const MagicTest& test) {
+  if (buffer.size() < 12 || std::memcmp(buffer.data() + 4, FileType, sizeof FileType) != 0) return {};
+  for (const Brand& b : Brands) {
+    if (std::memcmp(buffer.data() + 8, b.brand, 4) == 0) return b.extension;
+  }
+  return test.extension;
+}
 
 // WAV and WebP are RIFF files too; their form type follows the RIFF tag and
 // the 4-byte chunk size.
@@ -129,6 +159,8 @@ std::string runTest(const MagicTest& test, Bytes buffer) {
     case Rule::RiffForm:
       if (findBytes(test.first, buffer, 0, first)) return riffExtension(buffer, first);
       break;
+    case Rule::IsoMedia:
+      return isoMediaExtension(buffer, test);
   }
   return {};
 }

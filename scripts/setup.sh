@@ -4,9 +4,10 @@
 set -euo pipefail
 
 # desktop-file-utils, libglib2.0-bin (gio) and shared-mime-info check the folder
-# menu entries as the desktop reads them.
-packages=(cmake ninja-build g++ libgtest-dev tzdata desktop-file-utils libglib2.0-bin shared-mime-info clang-14
-  libclang-rt-14-dev)
+# menu entries as the desktop reads them; zlib1g-dev is the one library
+# zantrel links (compressed PNG text).
+packages=(cmake ninja-build g++ zlib1g-dev libgtest-dev tzdata desktop-file-utils libglib2.0-bin shared-mime-info
+  clang-14 libclang-rt-14-dev)
 if [ "${ZANTREL_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$ZANTREL_EXTRA_PACKAGES"
   packages+=("${extra[@]}")

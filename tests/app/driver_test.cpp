@@ -74,11 +74,12 @@ TEST(Parser, BareOptionsSetTheirFields) {
       {{"/dp", "-dp", "--date-prefix"}, [](auto& s) { return s.DatePrefix && !s.DateSuffix; }},
       {{"/ds", "-ds", "--date-suffix"}, [](auto& s) { return s.DateSuffix && !s.DatePrefix; }},
       {{"/de", "-de", "--date-exif"}, [](auto& s) { return s.DateExif && s.ReadExif && s.DateType == "W"; }},
+      {{"/dn", "-dn", "--date-from-name", "-DN"}, [](auto& s) { return s.DateFromName && !s.ReadExif; }},
       {{"/verbose", "-verbose", "--verbose"}, [](auto& s) { return s.Verbose; }},
       {{"/i", "-i", "--images"},
        [](auto& s) {
          return s.DatePrefix && s.DateType == "E" && s.ReadExif && s.DateExif && s.Simple && s.LowerExt &&
-                s.TimeShift == 0.0;
+                s.TimeShift == 0.0 && !s.DateFromName;
        }},
       {{"/m", "-m", "--movies"},
        [](auto& s) {
@@ -244,16 +245,21 @@ TEST(Driver, MediaLibrarySequenceAccumulates) {
   Outcome r = run({"-cm=/lib", "-nice", "-df=yy", "IMG_=x", "ignored.jpg"});
   ASSERT_EQ(r.passes.size(), 4u);
   const auto& p = r.passes;
-  EXPECT_EQ(p[0].FileSpec, "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp");
+  EXPECT_EQ(p[0].FileSpec,
+            "*.jpg,*.jpeg,*.png,*.tif,*.tiff,*.gif,*.bmp,*.heic,*.heif,*.hif,*.avif,*.webp,"
+            "*.nef,*.cr2,*.cr3,*.arw,*.dng,*.orf,*.rw2,*.raf,*.pef,*.srw,*.nrw,*.3fr,*.erf,*.kdc,*.mef,*.mos,*.iiq");
   EXPECT_TRUE(p[0].DatePrefix && p[0].ReadExif && p[0].DateExif && p[0].Simple && p[0].LowerExt);
   EXPECT_EQ(p[0].DateType, "E");
   EXPECT_EQ(p[0].DateFormat, "yy");
   EXPECT_EQ(p[1].DateFormat, "yyyymmdd");
-  EXPECT_EQ(p[1].DateType, "W");
-  EXPECT_FALSE(p[1].ReadExif || p[1].DateExif);
+  // Videos are filed by their recording date, read as a photo's is.
+  EXPECT_EQ(p[1].DateType, "E");
+  EXPECT_TRUE(p[1].ReadExif);
+  EXPECT_FALSE(p[1].DateExif);
   EXPECT_TRUE(p[1].Simple && p[1].LowerExt && p[1].DatePrefix);
   EXPECT_EQ(p[1].FileSpec.substr(0, 12), "*.3g2,*.3gp,");
-  EXPECT_FALSE(p[2].DatePrefix);
+  EXPECT_FALSE(p[2].DatePrefix || p[2].ReadExif || p[3].ReadExif);
+  EXPECT_EQ(p[2].DateType, "W");
   EXPECT_TRUE(p[2].DateFormat.empty());
   EXPECT_EQ(p[2].FileSpec.substr(0, 12), "*.3gp,*.8svx");
   EXPECT_EQ(p[3].FileSpec.substr(0, 11), "*.aa,*.aax,");
@@ -287,7 +293,8 @@ TEST(Driver, NiceSequence) {
   EXPECT_EQ(p[1].ImageTag, "cam");
   EXPECT_EQ(p[1].MaxSize, 0);
   EXPECT_EQ(p[2].FileSpec, "*.mp4");
-  EXPECT_FALSE(p[2].DatePrefix);
+  EXPECT_FALSE(p[2].DatePrefix || p[2].ReadExif || p[3].ReadExif);
+  EXPECT_EQ(p[2].DateType, "W");
   EXPECT_TRUE(p[2].EightOnly && p[2].Simple);
   EXPECT_EQ(p[2].MaxSize, 402653184);
   EXPECT_EQ(p[2].DateFormat, "yyyymmdd");
@@ -300,6 +307,15 @@ TEST(Driver, NiceSequence) {
   EXPECT_FALSE(p[4].Folders);
   EXPECT_EQ(p[4].FileSpec, "*.*");
   EXPECT_TRUE(p[4].Simple && p[4].LowerExt);
+}
+
+// A date from the name is the user's choice, not a stage's: it holds in
+// every pass of both sequences, and neither sequence turns it on by itself.
+TEST(Driver, DateFromNameHoldsAcrossTheSequences) {
+  for (const char* mode : {"-nice", "-cm"}) {
+    for (const auto& s : run({mode, "-dn"}).passes) EXPECT_TRUE(s.DateFromName) << mode;
+    for (const auto& s : run({mode}).passes) EXPECT_FALSE(s.DateFromName) << mode;
+  }
 }
 
 TEST(Driver, NiceLastStageRunsFoldersThenFiles) {

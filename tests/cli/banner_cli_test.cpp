@@ -83,6 +83,8 @@ TEST(BannerCli, ErrorAfterBannerPrintsOnlyTheErrorLine) {
 
 TEST(BannerCli, SurplusFileArgumentsPrintBannerOnceAndHintOnStderr) {
   TempDir dir;
+  // What the shell makes of an unquoted *.jpg.
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) dir.write(name);
   RunResult r = runZantrel({"a.jpg", "b.jpg", "c.jpg"}, dir.path());
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, Banner + Syntax);

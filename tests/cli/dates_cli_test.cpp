@@ -54,7 +54,8 @@ TEST(DateNamingCli, PrefixExamples) {
       {"130412-153045.jpg", nullptr, "130412-153045.jpg"},
       {"2013-04-12 party.jpg", " party.jpg", "130412-1530_ party.jpg"},
       {"2013-04-12.jpg", ".jpg", "130412-1530.jpg"},
-      {"IMG_20130412_153045.jpg", "IMG_.jpg", "130412-1530_IMG_.jpg"},
+      // the removed date takes its separator along
+      {"IMG_20130412_153045.jpg", "IMG.jpg", "130412-1530_IMG.jpg"},
   };
   for (const auto& c : cases) {
     TempDir dir;

@@ -48,6 +48,24 @@ TEST(ExifDatesCli, ImagesPresetNamesByCaptureDateAndSecondRunChangesNothing) {
   EXPECT_EQ(dir.list(), Names{"130412-1530_IMG_1234.jpg"});
 }
 
+// A phone names its photos after the capture date: the date steps take it
+// out with its separators, so that a second run has nothing to tidy.
+TEST(ExifDatesCli, PhoneNamesAreStableFromTheFirstRun) {
+  TempDir dir;
+  photo(dir, "IMG_20130412_153044.jpg", 44);
+  photo(dir, "Screenshot_20130412-153044.png", 44);
+  RunResult r = runZantrel({"-i", "*.jpg"}, dir.path());
+  EXPECT_TRUE(hasLine(r, "IMG.jpg")) << r.out;
+  EXPECT_TRUE(hasLine(r, "IMG_20130412_153044.jpg -> 130412-1530_IMG.jpg")) << r.out;
+  r = runZantrel({"-i", "-dn", "*.*"}, dir.path());
+  EXPECT_TRUE(hasLine(r, "Screenshot_20130412-153044.png -> 130412-1530_Screenshot.png")) << r.out;
+  const Names named = dir.list();
+  EXPECT_EQ(named, (Names{"130412-1530_IMG.jpg", "130412-1530_Screenshot.png"}));
+  r = runZantrel({"-i", "-dn", "*.*"}, dir.path());
+  EXPECT_FALSE(contains(r, " -> ")) << r.out;
+  EXPECT_EQ(dir.list(), named);
+}
+
 TEST(ExifDatesCli, ExifDateTypeUsesTheCaptureDate) {
   TempDir dir;
   photo(dir, "x.jpg", 0, "2012:01:01 10:00:00");

@@ -185,6 +185,11 @@ std::vector<std::string> sortedLines(const std::string& text) {
   return out;
 }
 
+bool hasOutputLine(const RunResult& r, const std::string& line) {
+  const std::vector<std::string> all = lines(r.out);
+  return std::find(all.begin(), all.end(), line) != all.end();
+}
+
 std::string shellQuoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);

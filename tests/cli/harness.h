@@ -70,6 +70,8 @@ std::string logNameAt(std::time_t when);
 std::vector<std::string> lines(const std::string& text);
 // The same lines sorted, for output in listing order.
 std::vector<std::string> sortedLines(const std::string& text);
+// True when one whole line of the standard output is line.
+bool hasOutputLine(const RunResult& r, const std::string& line);
 
 // The names of the run logs (_zantrel_*) directly in the folder.
 std::vector<std::string> logFiles(const TempDir& dir);

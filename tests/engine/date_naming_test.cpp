@@ -121,6 +121,32 @@ TEST(AddDateSuffix, Examples) {
   EXPECT_EQ(addDateSuffix(prefixed, April12, DefaultFormat), prefixed);
 }
 
+// A date taken from the end of a base name takes its separator along, so
+// that the simple-name step of a second run finds nothing left to trim.
+TEST(DateSteps, TakeTheSeparatorOfARemovedDateAlong) {
+  const DateTime shot = encodeDateTime(2013, 4, 12, 15, 30, 45);
+  struct Case {
+    const char* name;
+    const char* prefixed;
+    const char* suffixed;
+  } cases[] = {
+      {"IMG_20130412_153045.jpg", "130412-1530_IMG.jpg", "IMG_130412-1530.jpg"},
+      // (the suffix step finds 130412-1530 inside 20130412-153045)
+      {"VID-20130412-153045.mp4", "130412-1530_VID.mp4", "VID-20130412-153045.mp4"},
+      {"x 2013-04-12_15.jpg", "130412-1530_x.jpg", "x_130412-1530.jpg"},
+      {"IMG_2013_.jpg", "130412-1530_IMG.jpg", "IMG_130412-1530.jpg"},
+      {"20130412_.jpg", "130412-1530.jpg", "130412-1530.jpg"},
+      // without a date in it a name keeps its ends
+      {"IMG_.jpg", "130412-1530_IMG_.jpg", "IMG__130412-1530.jpg"},
+      {"2013-04-12 party.jpg", "130412-1530_ party.jpg", " party_130412-1530.jpg"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(addDatePrefix(c.name, shot, DefaultFormat).name, c.prefixed) << c.name;
+    EXPECT_EQ(addDateSuffix(c.name, shot, DefaultFormat), c.suffixed) << c.name;
+  }
+  EXPECT_EQ(addDatePrefix("IMG_20130412_153045.jpg", shot, DefaultFormat).remainder, "IMG.jpg");
+}
+
 TEST(MedianDate, OverTheDateTexts) {
   const DateTime may1 = encodeDateTime(2024, 5, 1, 10), may2 = encodeDateTime(2024, 5, 2, 11),
                  may3 = encodeDateTime(2024, 5, 3, 12, 0, 2), may4 = encodeDateTime(2024, 5, 4);

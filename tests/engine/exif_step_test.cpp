@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "app/settings.h"
 #include "cli/harness.h"
 #include "engine/steps.h"
 #include "lib/datetime.h"
@@ -27,9 +28,9 @@ struct StepRun {
   std::vector<std::string> lines;
 };
 
-StepRun runStep(const std::string& path, ExifDateReader reader) {
+StepRun runStep(const std::string& path, ExifDateReader reader, const std::string& listed = "IMG_1.JPG") {
   StepRun run;
-  run.item.ListedName = "IMG_1.JPG";
+  run.item.ListedName = listed;
   run.item.AccessPath = path;
   std::string out;
   platform::captureOutput(&out);
@@ -89,6 +90,39 @@ TEST_F(ExifStep, VanishedFileGivesNoDateAtAll) {
   EXPECT_EQ(run.lines, (std::vector<std::string>{WarningLine}));
   EXPECT_TRUE(run.item.NoExifDate);
   EXPECT_EQ(run.item.ExifDate, 0.0);
+}
+
+// With -dn the name's date stands in for a missing capture date, and only
+// for a missing one; the item then counts as having a capture date.
+TEST_F(ExifStep, DateFromTheNameWhereTheFileHasNone) {
+  RunSettings.DateFromName = true;
+  const DateTime named = encodeDateTime(2023, 5, 1, 10, 20, 30);
+  const std::string listed = "2022-01-01 trip/IMG_20230501_102030.jpg";
+  const std::string nameLine = "Warning: no Exif date found, using the date in the name. (" + listed + ")";
+
+  StepRun run = runStep(photo_, tooEarlyReader, listed);
+  EXPECT_EQ(run.lines, (std::vector<std::string>{nameLine}));
+  EXPECT_FALSE(run.item.NoExifDate);
+  EXPECT_DOUBLE_EQ(run.item.ExifDate, named);
+
+  run = runStep(photo_, failingReader, listed);
+  EXPECT_EQ(run.lines, (std::vector<std::string>{"Error: Can not find Exif date? (" + listed + ")", nameLine}));
+  EXPECT_DOUBLE_EQ(run.item.ExifDate, named);
+
+  run = runStep(photo_, fixedReader, listed);
+  EXPECT_TRUE(run.lines.empty());
+  EXPECT_DOUBLE_EQ(run.item.ExifDate, encodeDateTime(2008, 5, 17, 14, 30, 0));
+
+  // The folder's date is not the file's.
+  run = runStep(photo_, tooEarlyReader, "2022-01-01 trip/IMG_1.JPG");
+  EXPECT_EQ(run.lines, (std::vector<std::string>{"Warning: no Exif date found, using filedate. (2022-01-01 trip/IMG_1.JPG)"}));
+  EXPECT_TRUE(run.item.NoExifDate);
+  EXPECT_DOUBLE_EQ(run.item.ExifDate, fileDate_);
+
+  RunSettings.DateFromName = false;
+  run = runStep(photo_, tooEarlyReader, listed);
+  EXPECT_TRUE(run.item.NoExifDate);
+  EXPECT_DOUBLE_EQ(run.item.ExifDate, fileDate_);
 }
 
 }  // namespace

@@ -15,6 +15,12 @@ TEST(MediaLibrary, KindByExtension) {
       {".wav", MediaKind::Audio}, {".m2ts", MediaKind::Video}, {".jp", MediaKind::None},
       {".pdf", MediaKind::None},  {"", MediaKind::None},       {".", MediaKind::None},
       {".a", MediaKind::None},    {".mp", MediaKind::None},
+      // Phone and camera formats beyond JPEG are photos too.
+      {".heic", MediaKind::Image}, {".HIF", MediaKind::Image}, {".avif", MediaKind::Image},
+      {".webp", MediaKind::Image}, {".webm", MediaKind::Video}, {".CR3", MediaKind::Image},
+      {".cr2", MediaKind::Image},  {".nef", MediaKind::Image},  {".raf", MediaKind::Image},
+      {".3fr", MediaKind::Image},  {".iiq", MediaKind::Image},  {".mos", MediaKind::Image},
+      {".mo", MediaKind::None},    {".he", MediaKind::None},
   };
   for (const auto& c : cases) EXPECT_EQ(mediaKindOf(c.ext), c.kind) << c.ext;
 }

@@ -23,6 +23,7 @@ class CountingSource : public ByteSource {
     ++reads;
     return memory_.readAt(offset, buffer, count);
   }
+  uint64_t size() const override { return memory_.size(); }
   mutable int reads = 0;
 
  private:
@@ -80,3 +81,35 @@ TEST(BlockReader, SkipsAndReadsAcrossBlocks) {
 }
 
 }  // namespace
+
+TEST(ByteWindow, ReadsOnlyItsPartOfTheSource) {
+  const std::string data = "0123456789";
+  MemoryBytes memory(bytesOf(data));
+  zantrel::ByteWindow window(memory, 3, 4);
+  char out[8] = {};
+  EXPECT_EQ(window.size(), 4u);
+  EXPECT_EQ(window.readAt(0, out, 8), 4u);
+  EXPECT_EQ(std::string(out, 4), "3456");
+  EXPECT_EQ(window.readAt(3, out, 8), 1u);
+  EXPECT_EQ(window.readAt(4, out, 8), 0u);
+  EXPECT_EQ(window.readAt(std::numeric_limits<uint64_t>::max(), out, 8), 0u);
+  // A part that reaches past the source is cut at its end.
+  EXPECT_EQ(zantrel::ByteWindow(memory, 8, 100).size(), 2u);
+  EXPECT_EQ(zantrel::ByteWindow(memory, 100, 5).size(), 0u);
+  EXPECT_EQ(zantrel::ByteWindow(memory, 5, std::numeric_limits<uint64_t>::max()).size(), 5u);
+}
+
+TEST(JoinedBytes, ReadsPartsAsOneAcrossTheirSeams) {
+  const std::string data = "abcdefghijklmnop";
+  MemoryBytes memory(bytesOf(data));
+  // Out of order, one past the end (cut), one wholly outside (dropped).
+  zantrel::JoinedBytes joined(memory, {{10, 3}, {0, 2}, {14, 10}, {99, 4}});
+  EXPECT_EQ(joined.size(), 7u);
+  char out[16] = {};
+  EXPECT_EQ(joined.readAt(0, out, 16), 7u);
+  EXPECT_EQ(std::string(out, 7), "klmabop");
+  EXPECT_EQ(joined.readAt(2, out, 3), 3u);
+  EXPECT_EQ(std::string(out, 3), "mab");
+  EXPECT_EQ(joined.readAt(6, out, 3), 1u);
+  EXPECT_EQ(joined.readAt(7, out, 3), 0u);
+}

@@ -176,5 +176,21 @@ TEST(TrimmedView, SameAsTrimControls) {
   }
 }
 
+TEST(EditDistance, CountsEditsIgnoringCase) {
+  const struct {
+    const char* a;
+    const char* b;
+    size_t distance;
+  } cases[] = {
+      {"", "", 0},        {"abc", "", 3},          {"", "abc", 3},        {"-sumple", "--simple", 2},
+      {"-SIMPLE", "-simple", 0}, {"--verison", "--version", 1}, {"-imgaes", "-images", 1}, {"kitten", "sitting", 3},
+      {"ab", "ba", 1},    {"abc", "ca", 3},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(editDistance(c.a, c.b), c.distance) << c.a << " / " << c.b;
+    EXPECT_EQ(editDistance(c.b, c.a), c.distance) << c.b << " / " << c.a;
+  }
+}
+
 }  // namespace
 }  // namespace zantrel

@@ -7,6 +7,7 @@
 
 #include "cli/harness.h"
 #include "support/image_builder.h"
+#include "support/media_builder.h"
 
 using namespace image_builder;
 using testing_support::TempDir;
@@ -42,7 +43,7 @@ TEST(ImgSize, ExtensionChoosesTheReader) {
   for (const char* name : {"a.jpg", "photo.JPEG", "photo.jfif", "a.jpe", "a.jif", "a.JFI", "dir.png/a.jpg"}) {
     EXPECT_EQ(sizeOf(name, jpg), Size(640, 480)) << name;
   }
-  for (const char* name : {"a", "a.", "a.jp", "a.jpgx", "a.webp", "a.jpg.txt", "a.jpg;", "dir.jpg/a", ".jpg;.png"}) {
+  for (const char* name : {"a", "a.", "a.jp", "a.jpgx", "a.webp", "a.heic", "a.jpg.txt", "a.jpg;", "dir.jpg/a", ".jpg;.png"}) {
     EXPECT_EQ(sizeOf(name, jpg), NoSize) << name;
   }
   // A PNG named .jpg is rejected by the JPEG reader; no other reader runs.
@@ -345,6 +346,33 @@ TEST(ImgSizeFile, NoSizeWithoutAReadableFile) {
     EXPECT_EQ(image.Width, -1) << path;
     EXPECT_EQ(image.Height, -1) << path;
   }
+}
+
+TEST(ImgSize, HeifGivesThePrimaryImagesSize) {
+  testing_support::HeifLayout layout;
+  layout.width = 8064;
+  layout.height = 6048;
+  const std::string heic = testing_support::heifFile(layout);
+  // The thumbnail's size comes first in the file; only the association
+  // to the primary item counts.
+  for (const char* name : {"a.heic", "a.HEIF", "a.hif", "a.avif"}) EXPECT_EQ(sizeOf(name, heic), Size(8064, 6048)) << name;
+  layout.tiff = testing_support::cameraTiff();
+  layout.inIdat = true;
+  EXPECT_EQ(sizeOf("a.heic", testing_support::heifFile(layout)), Size(8064, 6048));
+  EXPECT_EQ(sizeOf("a.heic", heic.substr(0, heic.size() / 3)), NoSize);
+  EXPECT_EQ(sizeOf("a.heic", jpeg(640, 480)), NoSize);
+}
+
+TEST(ImgSize, WebpFromEachKindOfHeader) {
+  expectSizes("a.webp", {
+                            {"extended", testing_support::webpFile("", 5000, 70), Size(5000, 70)},
+                            {"lossy", testing_support::webpLossy(640, 480), Size(640, 480)},
+                            {"lossless", testing_support::webpLossless(16383, 1), Size(16383, 1)},
+                            {"lossy without start code", testing_support::webpLossy(640, 480).replace(23, 1, "x"), NoSize},
+                            {"lossless without signature", testing_support::webpLossless(10, 10).replace(20, 1, "x"), NoSize},
+                            {"cut header", testing_support::webpLossy(640, 480).substr(0, 28), NoSize},
+                            {"wave", "RIFF" + le32(100) + "WAVEfmt " + zeros(30), NoSize},
+                        });
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "cli/harness.h"
 #include "support/image_builder.h"
+#include "support/media_builder.h"
 
 using namespace image_builder;
 using testing_support::TempDir;
@@ -207,6 +208,48 @@ TEST(DetectExtension, RiffFilesByFormType) {
   EXPECT_EQ(probe(fileWith("RIFF", 10).replace(100, 12, "RIFF" + le32(0) + "WAVE")), ".avi");
   // A form type that would reach past the probe buffer is no form type.
   EXPECT_EQ(probe(fileWith("RIFF" + le32(0) + "WAVE", 8254, 9000)), ".avi");
+}
+
+TEST(DetectExtension, IsoMediaByMajorBrand) {
+  const MagicCase cases[] = {
+      {"heic", testing_support::fileTypeBox("heic"), ".heic"}, {"heix", testing_support::fileTypeBox("heix"), ".heic"},
+      {"hevc", testing_support::fileTypeBox("hevc"), ".heic"}, {"heim", testing_support::fileTypeBox("heim"), ".heic"},
+      {"heis", testing_support::fileTypeBox("heis"), ".heic"}, {"mif1", testing_support::fileTypeBox("mif1"), ".heic"},
+      {"msf1", testing_support::fileTypeBox("msf1"), ".heic"}, {"avif", testing_support::fileTypeBox("avif"), ".avif"},
+      {"avis", testing_support::fileTypeBox("avis"), ".avif"}, {"crx", testing_support::fileTypeBox("crx "), ".cr3"},
+      {"qt", testing_support::fileTypeBox("qt  "), ".mov"},    {"3gp4", testing_support::fileTypeBox("3gp4"), ".3gp"},
+      {"3gp5", testing_support::fileTypeBox("3gp5"), ".3gp"},  {"3gp6", testing_support::fileTypeBox("3gp6"), ".3gp"},
+      {"3ge6", testing_support::fileTypeBox("3ge6"), ".3gp"},  {"3g2a", testing_support::fileTypeBox("3g2a"), ".3g2"},
+      {"m4v", testing_support::fileTypeBox("M4V "), ".m4v"},   {"isom", testing_support::fileTypeBox("isom"), ".mp4"},
+      {"mp42", testing_support::fileTypeBox("mp42"), ".mp4"},  {"upper-case HEIC", testing_support::fileTypeBox("HEIC"), ".mp4"},
+      {"ftyp alone", hex("00 00 00 08") + "ftyp", ".mp4"},
+      {"ftyp elsewhere", fileWith("ftypheic", 20), ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(probe(c.bytes), c.expected) << c.name;
+
+  // A photo's EXIF data holds "II*": the brand decides before the TIFF test.
+  testing_support::HeifLayout heif;
+  heif.tiff = testing_support::cameraTiff();
+  EXPECT_EQ(probe(testing_support::heifFile(heif)), ".heic");
+  heif.brand = "avif";
+  EXPECT_EQ(probe(testing_support::heifFile(heif)), ".avif");
+  // Media bytes that look like a GIF or a PNG do not count either.
+  testing_support::MovieLayout movie;
+  movie.brand = "isom";
+  EXPECT_EQ(probe(fileWith("GIF89a", 2000, 4000).replace(0, 0, testing_support::movieFile(movie).substr(0, 100))),
+            ".mp4");
+  EXPECT_EQ(probe(testing_support::movieFile(movie).substr(0, 60) + hex("89 50 4E 47 0D 0A 1A 0A 00 00 00 0D 49 48 44 52")),
+            ".mp4");
+  // The two tests before every other still come first.
+  EXPECT_EQ(probe(testing_support::fileTypeBox("heic") + "%PDF-1.4"), ".pdf");
+}
+
+TEST(DetectExtension, ZipArchivesThatAreNoOfficeFiles) {
+  EXPECT_EQ(probe(hex("50 4B 03 04 0A 00 00 00") + zeros(30)), ".zip");
+  EXPECT_EQ(probe(hex("50 4B 03 04 14 00 08 08") + zeros(30)), ".zip");
+  EXPECT_EQ(probe(hex("50 4B 05 06") + zeros(18)), ".zip");  // no entries
+  EXPECT_EQ(probe(hex("50 4B 03 04 14 00 06 00") + zeros(30)), ".officex");
+  EXPECT_EQ(probe(fileWith(hex("50 4B 03 04 0A 00 00 00"), 100)), "");  // not at the start: no archive
 }
 
 // --- buffer boundaries -------------------------------------------------------
