@@ -187,6 +187,20 @@ TEST(UnreadableFileCli, StepsThatReadContentReportAFileTheyCannotRead) {
   }
 }
 
+TEST(UnreadableFileCli, EveryCaptureDateReaderReportsAFileItCannotRead) {
+  if (!setprivAvailable()) GTEST_SKIP() << "needs root and setpriv";
+  TempDir dir;
+  for (const char* name : {"clip.mov", "shot.png", "photo.heic", "scan.tif"}) {
+    fs::permissions(dir.write(name, "not read"), fs::perms::owner_write);
+  }
+  RunResult r = runAsNobody(dir, {"-dt=E", "-dp", "*.mov,*.png,*.heic,*.tif"});
+  EXPECT_EQ(sortedLines(r.out), (Names{"Error: Can not read file clip.mov (Permission denied)",
+                                       "Error: Can not read file photo.heic (Permission denied)",
+                                       "Error: Can not read file scan.tif (Permission denied)",
+                                       "Error: Can not read file shot.png (Permission denied)"}));
+  EXPECT_EQ(dir.list().size(), 4u);
+}
+
 // --- hidden names ----------------------------------------------------------------
 
 TEST(HiddenNameCli, ANewNameThatWouldHideTheFileIsRefused) {
