@@ -43,6 +43,7 @@ enum class ValueOption {
 
 enum class BareOption {
   Help,
+  Version,
   Install,
   Uninstall,
   Show,
@@ -110,6 +111,7 @@ const OptionRow<ValueOption> ValueOptions[] = {
 
 const OptionRow<BareOption> BareOptions[] = {
     {{"?", "/?", "-?", "--help"}, BareOption::Help},
+    {{"-V", "--version"}, BareOption::Version},
     {{"/install", "-install", "--install", "/shell", "-shell", "--shell"}, BareOption::Install},
     {{"/uninstall", "-uninstall", "--uninstall", "/unshell", "-unshell", "--unshell"}, BareOption::Uninstall},
     {{"/show", "-show", "--show"}, BareOption::Show},
@@ -260,6 +262,10 @@ void applyBareOption(BareOption option, const std::string& arg) {
     case BareOption::Help:
       if (equalsIgnoreAsciiCase(arg, "--help")) s.Verbose = true;
       printUsage();
+      endProcess(0);
+    case BareOption::Version:
+      // The banner line alone, so that scripts and packagers can read it.
+      platform::writeLine(BannerText);
       endProcess(0);
     case BareOption::Install:
       installContextMenu(DefaultMenuOptions, s.Test);
