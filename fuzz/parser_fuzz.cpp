@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/banner.h"
+#include "app/hints.h"
 #include "app/parser.h"
 #include "app/settings.h"
 #include "platform/console.h"
@@ -73,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RunSettings.Replacements.clear();
   RunSettings.LogFileName = "_zantrel_fuzz.log";
   resetSettings();
+  forgetHints();  // each input is a run of its own
   std::string output;
   platform::captureOutput(&output);
   if (!platform::setCurrentDirectory(scratch)) std::abort();
