@@ -357,6 +357,7 @@ void hintValueWithoutEquals(const std::string& option, const std::string* next) 
 }  // namespace
 
 bool isValueOptionName(std::string_view name) { return findOption(ValueOptions, name) != nullptr; }
+bool isBareOptionName(std::string_view name) { return findOption(BareOptions, name) != nullptr; }
 
 std::string closestOption(std::string_view typed) {
   // Near enough to be a slip of the fingers, not so near that any short
@@ -372,7 +373,7 @@ std::string closestOption(std::string_view typed) {
       best = alias;
     }
   }
-  if (!best.empty() && isValueOptionName(best) && !findOption(BareOptions, best)) best += "=";
+  if (!best.empty() && isValueOptionName(best) && !isBareOptionName(best)) best += "=";
   return best;
 }
 

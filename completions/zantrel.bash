@@ -11,7 +11,7 @@ _zantrel_bare_options='-? --help -V --version
 -ded --delete-existing-destination -des --delete-existing-source
 -dir -dirs --folders -daf --dirsandfiles -sub -subs --subdirs --subfolders --recursive
 -copy --copy -cm --copy-media -pfn --pathprefix -log --logfile -pfn1 --pathprefix1
--ss --suffix-size -dp --date-prefix -ds --date-suffix -de --date-exif
+-ss --suffix-size -dp --date-prefix -ds --date-suffix -de --date-exif -dn --date-from-name
 -verbose --verbose -i --images -m --movies -nice --nice'
 
 # Options whose value follows "=".

@@ -55,9 +55,11 @@ void refuse(TPassItem& item, const TBranch& branch) {
 }
 
 // The report of a done rename. The read-only attribute goes only once the
-// object has its new name, so a failed rename leaves it as it was.
+// object has its new name, so a failed rename leaves it as it was; a link
+// keeps what it leads to as it was.
 void reportRenamed(TPassItem& item, const TBranch& branch) {
-  platform::clearReadOnly(item.NewPath);
+  // What selection saw tells whether there is a read-only attribute to clear.
+  if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
   writeNameLine(item.ListedName, " -> " + item.NewPath);
   markItem(ItemMark::Renamed);
   log({"rename", item.ListedName, item.NewPath, branch.kind});
@@ -83,12 +85,21 @@ void commitFolder(TPassItem& item) {
   renameItem(item, FolderBranch);
 }
 
+// The rename itself refuses to replace anything, so it comes first; only
+// when it is refused does the commit look whether a file of the new name
+// is what stands in the way, and settle that clash by rule.
 void commitFile(TPassItem& item) {
   const TRunSettings& s = RunSettings;
-  if (!fileExists(item.NewPath) || sameName(item)) return renameItem(item, FileBranch);
-  // The new name leads to the item itself (a link to it, or the item is a
-  // link to it): deleting either side would lose the only copy.
-  if (platform::leadToSameObject(item.ShortName, item.NewPath)) return refuse(item, FileBranch);
+  if (platform::renameNoReplace(item.ShortName, item.NewPath)) {
+    reportExifTimes(item, item.NewPath);
+    return reportRenamed(item, FileBranch);
+  }
+  // A rename that failed, or a name that leads to the item itself (a link
+  // to it, or the item is a link to it): deleting either side would lose
+  // the only copy.
+  if (!fileExists(item.NewPath) || sameName(item) || platform::leadToSameObject(item.ShortName, item.NewPath)) {
+    return refuse(item, FileBranch);
+  }
   if (s.DeleteExistingDestination) {
     // The old file goes in the same step in which the item takes its name:
     // a failure leaves it whole, and it was not deleted.

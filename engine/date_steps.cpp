@@ -30,13 +30,21 @@ void reportSetTimeFailure(const std::string& path) { platform::writeLine("ERROR!
 
 }  // namespace
 
+DateTime itemWriteTime(const TPassItem& item) {
+  return item.TimesKnown ? platform::localWriteTime(item.Status) : getWriteTime(item.AccessPath);
+}
+
+DateTime itemFileAge(const TPassItem& item) {
+  return item.TimesKnown ? platform::fileAgeOf(item.Status) : fileAge(item.AccessPath);
+}
+
 DateTime selectItemDate(const TPassItem& item) {
   const TRunSettings& s = RunSettings;
   DateTime date;
   if (s.DateType == "C") date = getCreationTime(item.AccessPath);
   else if (s.DateType == "A") date = getAccessTime(item.AccessPath);
   else if (s.DateType == "E" && item.ExifDate > 0) date = item.ExifDate;
-  else date = getWriteTime(item.AccessPath);
+  else date = itemWriteTime(item);
   return date + s.TimeShift;
 }
 
@@ -83,6 +91,7 @@ StepResult stepSetTime(TPassItem& item) {
     access = target;
   } else {
     label = " LastWriteDateTime adjusted: ";
+    // The time of what is set: a link's own.
     old = getWriteTime(item.AccessPath, Links::Itself);
     write = target;
   }
@@ -92,7 +101,10 @@ StepResult stepSetTime(TPassItem& item) {
   if (s.Test) {
     writeNameLine(item.ListedName, rest + " (test)");
     markItem(ItemMark::Previewed);
-  } else if (!setFileTimes(item.AccessPath, creation, access, write)) {
+    return StepResult::Continue;
+  }
+  item.TimesKnown = false;
+  if (!setFileTimes(item.AccessPath, creation, access, write)) {
     reportSetTimeFailure(item.AccessPath);
   } else {
     writeNameLine(item.ListedName, rest);
@@ -103,14 +115,16 @@ StepResult stepSetTime(TPassItem& item) {
 
 StepResult stepFileDatesFromExif(TPassItem& item) {
   const TRunSettings& s = RunSettings;
-  // The times that would be set: those of a link itself, not its target's.
-  const DateTime age = fileAge(item.AccessPath, Links::Itself);
+  const DateTime age = itemFileAge(item);
   if (age == -1.0) {
     platform::writeLine("ERROR! Filename problem: " + item.AccessPath);
     return StepResult::EndItem;
   }
   const DateTime target = item.ExifDate + s.TimeShift;
   if (withinSeconds(target, age, ExifTolerance)) return StepResult::Continue;
+  // The times would be set on the name itself: a link compares its own, so
+  // that a second run leaves it alone too.
+  if (withinSeconds(target, fileAge(item.AccessPath, Links::Itself), ExifTolerance)) return StepResult::Continue;
 
   const std::string rest = " Create+Write adjusted to: " + dateTimeText(target);
   if (s.Test) {
@@ -120,6 +134,7 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
   }
   // Set under the old name: the rename comes after, and the commit reports
   // the times under the name the file then has.
+  item.TimesKnown = false;
   if (!setFileTimes(item.ListedName, target, 0, target)) {
     reportSetTimeFailure(item.ListedName);
     return StepResult::Continue;

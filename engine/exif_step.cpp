@@ -7,7 +7,6 @@
 #include "engine/steps.h"
 #include "exif/capture_date.h"
 #include "lib/byte_reader.h"
-#include "lib/files.h"
 #include "lib/name_date.h"
 #include "lib/paths.h"
 #include "platform/console.h"
@@ -16,6 +15,12 @@
 namespace zantrel {
 
 namespace {
+
+// Selection has usually looked at the file already, and opened it.
+DateTime readItemCaptureDate(const TPassItem& item) {
+  if (!item.StatusKnown) return readExifCaptureDate(item.AccessPath);
+  return readExifCaptureDate(item.AccessPath, item.Status, item.Opened.get());
+}
 
 // With -dn: the date a phone or messenger wrote into the item's own name
 // (its folders do not count); 0 without -dn or without such a date.
@@ -26,20 +31,22 @@ DateTime dateFromItemName(const TPassItem& item) {
 
 }  // namespace
 
-StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readExifCaptureDate); }
+StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readItemCaptureDate); }
 
 StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
   item.NoExifDate = true;
   try {
-    item.ExifDate = reader(item.AccessPath);
+    item.ExifDate = reader(item);
   } catch (const UnreadableFile& unreadable) {
     // Not the same as a photo without a date: it must not be named by its
     // file date as if it had been looked at.
+    item.Opened.reset();
     reportUnreadable(item, unreadable.error);
     return StepResult::EndItem;
   } catch (const std::exception&) {
     platform::writeLine("Error: Can not find Exif date? (" + item.ListedName + ")");
   }
+  item.Opened.reset();  // nothing else reads through it
   // Anything before 1899-12-31 counts as no date.
   item.NoExifDate = item.ExifDate < 1.0;
   if (!item.NoExifDate) return StepResult::Continue;
@@ -53,7 +60,7 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
     platform::writeLine("Warning: no Exif date found, using the date in the name. (" + item.ListedName + ")");
     return StepResult::Continue;
   }
-  item.ExifDate = getWriteTime(item.AccessPath);
+  item.ExifDate = itemWriteTime(item);
   platform::writeLine("Warning: no Exif date found, using filedate. (" + item.ListedName + ")");
   return StepResult::Continue;
 }

@@ -2,9 +2,12 @@
 // and the commit. Rebuilt for every item; nothing carries over.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "lib/datetime.h"
+#include "platform/filesystem.h"
+#include "platform/input_file.h"
 
 namespace zantrel {
 
@@ -36,6 +39,17 @@ struct TPassItem {
   // The date that step 28 set as the file's times, 0 when it set none. The
   // commit reports it, under the name the file has once it is done.
   DateTime TimesSetTo = 0;
+
+  // What the one look at AccessPath in selection told (a stat, or the fstat
+  // of the opened file), so that no later step asks the system again.
+  // StatusKnown is false where no look was taken; TimesKnown also once a
+  // step has set the file's times.
+  platform::FileStatus Status;
+  bool StatusKnown = false;
+  bool TimesKnown = false;
+  // AccessPath opened in selection for the EXIF read (only then); closed
+  // when the item ends.
+  std::shared_ptr<platform::InputFile> Opened;
 };
 
 }  // namespace zantrel

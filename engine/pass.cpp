@@ -3,6 +3,7 @@
 #include "engine/pass.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "engine/pass_report.h"
 #include "engine/pipeline.h"
 #include "engine/steps.h"
+#include "exif/capture_date.h"
 #include "lib/files.h"
 #include "lib/paths.h"
 #include "lib/utf8.h"
@@ -86,7 +88,20 @@ bool passesSizeFilter(const std::string& name) {
   return true;
 }
 
-bool reachable(const std::string& path) { return platform::objectKind(path) != platform::ObjectKind::Missing; }
+// The one look at the item's path that tells whether it can be reached and
+// what the later steps need to know of it. When the EXIF step will read the
+// file, the look is its opening: the fstat that comes with the open tells
+// the same as a stat, of the very file that will be read.
+bool lookAt(TPassItem& item) {
+  if (RunSettings.ReadExif && readsCaptureDate(item.AccessPath)) {
+    auto file = std::make_shared<platform::InputFile>();
+    if (file->open(item.AccessPath, item.Status)) item.Opened = std::move(file);
+  }
+  // Not opened (not read, unreadable, or no regular file): a stat.
+  if (!item.Opened && !item.Status.exists) item.Status = platform::fileStatus(item.AccessPath);
+  item.StatusKnown = item.TimesKnown = item.Status.exists;
+  return item.Status.exists;
+}
 
 // Selection of entry i; false when the item is skipped.
 bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
@@ -100,13 +115,13 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   }
 
   item.AccessPath = item.ListedName;
-  if (!reachable(item.AccessPath)) {
+  if (!lookAt(item)) {
     if (item.ShortName.empty()) {
       markItem(ItemMark::Skipped);
       return false;
     }
     item.AccessPath = item.ShortName;
-    if (!reachable(item.AccessPath)) {
+    if (!lookAt(item)) {
       platform::writeLine("Error: Can not find file (char-set?) (" + item.ListedName + " / " + item.AccessPath + ")");
       return false;
     }

@@ -52,13 +52,18 @@ StepResult stepFileDatesFromExif(TPassItem& item);  // 28
 StepResult stepCommit(TPassItem& item);             // 29
 
 // Step 5 with the capture-date reader given (tests hand in one that fails).
-using ExifDateReader = DateTime (*)(const std::string& path);
+using ExifDateReader = DateTime (*)(const TPassItem& item);
 StepResult readExifDateWith(TPassItem& item, ExifDateReader reader);
 
 // "Error: Can not read file " + ListedName + " (" + reason + ")": a step
 // that judges the item by its content could not read it (error is the
 // system's error number). The item then ends unchanged.
 void reportUnreadable(const TPassItem& item, int error);
+
+// The item's last-write time (getWriteTime) and fileAge, from what
+// selection saw while that still holds, else from the file.
+DateTime itemWriteTime(const TPassItem& item);
+DateTime itemFileAge(const TPassItem& item);
 
 // The two endings of step 26; the item ends after either.
 void copyEnding(TPassItem& item);       // -copy

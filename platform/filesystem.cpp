@@ -10,6 +10,7 @@
 
 #include "platform/at_path.h"
 #include "platform/localtime.h"
+#include "platform/stat_status.h"
 
 namespace platform {
 
@@ -170,14 +171,33 @@ ObjectKind objectKind(const std::string& path) {
 }
 
 FileStatus fileStatus(const std::string& path) {
-  FileStatus result;
   struct stat st {};
-  if (!statFollow(path, st)) return result;
+  if (!statFollow(path, st)) return FileStatus{};
+  return statusOf(st);
+}
+
+FileStatus statusOf(const struct stat& st) {
+  FileStatus result;
   result.exists = true;
   result.isFolder = S_ISDIR(st.st_mode);
+  result.isFile = S_ISREG(st.st_mode);
+  result.ownerWritable = (st.st_mode & S_IWUSR) != 0;
   result.size = static_cast<uint64_t>(st.st_size);
-  result.localWriteTime = localDateTimeOf(unixTimeOf(st.st_mtim));
+  result.writeSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+  result.writeNanoseconds = static_cast<int64_t>(st.st_mtim.tv_nsec);
   return result;
+}
+
+zantrel::DateTime localWriteTime(const FileStatus& status) {
+  return status.exists ? localDateTimeOf(UnixTime{status.writeSeconds, status.writeNanoseconds}) : 0.0;
+}
+
+zantrel::DateTime fileAgeOf(const FileStatus& status) {
+  if (!status.isFile) return -1.0;
+  zantrel::DateParts p;
+  if (!localPartsOf(UnixTime{status.writeSeconds, 0}, p) || p.year < 1980 || p.year > 2107) return -1.0;
+  // Two-second steps, as a DOS date-time holds them.
+  return zantrel::encodeDateTime(p.year, p.month, p.day, p.hour, p.minute, p.second & ~1);
 }
 
 int64_t objectSize(const std::string& path) {
@@ -204,23 +224,19 @@ zantrel::DateTime accessTime(const std::string& path, Links links) {
 
 zantrel::DateTime writeTime(const std::string& path, Links links) {
   struct stat st {};
-  return statBy(path, st, links) ? localDateTimeOf(unixTimeOf(st.st_mtim)) : 0.0;
+  return statBy(path, st, links) ? localWriteTime(statusOf(st)) : 0.0;
 }
 
 zantrel::DateTime fileAge(const std::string& path, Links links) {
   struct stat st {};
   if (!statBy(path, st, links)) return -1.0;
+  FileStatus status = statusOf(st);
   if (S_ISLNK(st.st_mode)) {
     // Its own time, as long as it leads to a regular file.
     struct stat target {};
-    if (!statFollow(path, target) || !S_ISREG(target.st_mode)) return -1.0;
-  } else if (!S_ISREG(st.st_mode)) {
-    return -1.0;
+    status.isFile = statFollow(path, target) && S_ISREG(target.st_mode);
   }
-  zantrel::DateParts p;
-  if (!localPartsOf(UnixTime{st.st_mtim.tv_sec, 0}, p) || p.year < 1980 || p.year > 2107) return -1.0;
-  // Two-second steps, as a DOS date-time holds them.
-  return zantrel::encodeDateTime(p.year, p.month, p.day, p.hour, p.minute, p.second & ~1);
+  return fileAgeOf(status);
 }
 
 bool setTimes(const std::string& path, zantrel::DateTime access, zantrel::DateTime write) {

@@ -7,13 +7,20 @@
 #include <cerrno>
 
 #include "platform/at_path.h"
+#include "platform/stat_status.h"
 
 namespace platform {
 
 InputFile::~InputFile() { close(); }
 
 bool InputFile::open(const std::string& path) {
+  FileStatus status;
+  return open(path, status);
+}
+
+bool InputFile::open(const std::string& path, FileStatus& status) {
   close();
+  status = FileStatus{};
   // O_NONBLOCK keeps a FIFO that slipped through from blocking the open.
   const AtPath at(path);
   int fd = ::openat(at.dir(), at.name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -22,8 +29,13 @@ bool InputFile::open(const std::string& path) {
     return false;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0) error_ = errno;
-  if (error_ != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    error_ = errno;
+    ::close(fd);
+    return false;
+  }
+  status = statusOf(st);
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }

@@ -53,6 +53,9 @@ RunResult runZantrel(const std::vector<std::string>& args, const std::filesystem
 RunResult runProgramFile(const std::string& program, const std::vector<std::string>& args,
                          const std::filesystem::path& cwd, const EnvList& env = {});
 
+// The environment of runZantrel, as "NAME=value" entries.
+std::vector<std::string> runEnvironment(const std::filesystem::path& cwd, const EnvList& env = {});
+
 // Runs zantrel in folder cwd through a launcher, by the shell: the
 // launcher command line (such as "setpriv --reuid=65534 ...") gets the
 // binary and the arguments after it. TZ is set as for runZantrel.
