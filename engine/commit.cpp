@@ -7,6 +7,7 @@
 // that is not the item itself, in one step; only -des deletes, the source.
 #include "app/settings.h"
 #include "engine/pass_report.h"
+#include "engine/preview.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -148,6 +149,7 @@ StepResult stepCommit(TPassItem& item) {
   if (s.Test) {
     writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
     markItem(ItemMark::Previewed);
+    checkPreviewedRename(item.ShortName, item.NewPath, s.Folders);
     return StepResult::EndItem;
   }
   if (s.Folders) commitFolder(item);

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "engine/media_library.h"
 #include "engine/pass_report.h"
+#include "engine/preview.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -42,6 +43,7 @@ void copyEnding(TPassItem& item) {
   if (RunSettings.Test) {
     platform::writeLine("Copy to: " + item.WorkName + " (test)");
     markItem(ItemMark::Previewed);
+    checkPreviewedCopy(item.ListedName, "");
     return;
   }
   const std::string base = baseName(item.WorkName);
@@ -79,6 +81,7 @@ void mediaCopyEnding(TPassItem& item) {
     platform::writeLine("to: " + dest);
     platform::writeLine("(test - nothing copied)");
     markItem(ItemMark::Previewed);
+    checkPreviewedCopy(item.ListedName, folder);
     return;
   }
   if (!folderExists(folder) && !forceFolders(folder)) {

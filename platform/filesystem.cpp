@@ -154,6 +154,12 @@ ListStatus Folder::read(std::vector<FolderEntry>& entries) {
 
 bool folderReadable(const std::string& folder) { return Folder().open(folder); }
 
+bool folderWritable(const std::string& folder) {
+  const std::string where = folder.empty() ? std::string(".") : folder;
+  const AtPath at(where);
+  return ::faccessat(at.dir(), at.name(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   Folder dir;
   if (!dir.open(folder)) return ListStatus::CannotOpen;

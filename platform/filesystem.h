@@ -73,6 +73,11 @@ std::string errorText(int code);
 // without reading it.
 bool folderReadable(const std::string& folder);
 
+// Whether this process may create and remove names in the folder ("" is
+// the current folder), as the system decides for its effective ids; false
+// also for a folder that does not exist or lies on a read-only mount.
+bool folderWritable(const std::string& folder);
+
 // ---- Queries ---------------------------------------------------------------
 
 enum class ObjectKind { Missing, File, Folder, Other };

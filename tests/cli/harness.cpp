@@ -219,6 +219,12 @@ RunResult runZantrelVia(const std::string& launcher, const std::vector<std::stri
   return r;
 }
 
+bool setprivAvailable() { return std::system("command -v setpriv >/dev/null 2>&1") == 0; }
+
+RunResult runZantrelAsNobody(const std::vector<std::string>& args, const fs::path& cwd) {
+  return runZantrelVia("setpriv --reuid=65534 --regid=65534 --clear-groups", args, cwd);
+}
+
 namespace {
 
 time_t localTimeOf(int year, int month, int day, int hour, int minute, int second) {

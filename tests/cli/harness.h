@@ -62,6 +62,13 @@ std::vector<std::string> runEnvironment(const std::filesystem::path& cwd, const 
 RunResult runZantrelVia(const std::string& launcher, const std::vector<std::string>& args,
                         const std::filesystem::path& cwd);
 
+// Whether setpriv is there to run zantrel as an unprivileged user.
+bool setprivAvailable();
+
+// runZantrelVia as user and group 65534 with no other groups: a user for
+// whom permission bits hold, as they do not for root.
+RunResult runZantrelAsNobody(const std::vector<std::string>& args, const std::filesystem::path& cwd);
+
 // Text single-quoted for the shell.
 std::string shellQuoted(const std::string& text);
 
