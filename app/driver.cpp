@@ -78,18 +78,21 @@ void niceSequence(const PassRunner& pass) {
   TRunSettings& s = RunSettings;
   const std::string imageTag = s.ImageTag;
   const int64_t maxSize = s.MaxSize;
-  // A test run must stay a test run, a requested log must be written and
-  // dates asked for from names must be taken, whatever else the stages
-  // reset. The banner is printed once per run.
+  // A test run must stay a test run, a requested log must be written,
+  // dates asked for from names must be taken and photo sets asked to keep
+  // one name must do so, whatever else the stages reset. The banner is
+  // printed once per run.
   const bool test = s.Test;
   const bool writeLog = s.WriteLog;
   const bool dateFromName = s.DateFromName;
+  const bool pairs = s.Pairs;
   auto resetStage = [&] {
     const bool bannerShown = s.BannerShown;
     resetSettings();
     s.Test = test;
     s.WriteLog = writeLog;
     s.DateFromName = dateFromName;
+    s.Pairs = pairs;
     s.BannerShown = bannerShown;
   };
 

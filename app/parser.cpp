@@ -149,6 +149,7 @@ const OptionRow<BareOption> BareOptions[] = {
     {{"/i", "-i", "--images"}, BareOption::Images},
     {{"/m", "-m", "--movies"}, BareOption::Movies},
     {{"/nice", "-nice", "--nice"}, BareOption::Nice},
+    {{"/pairs", "-pairs", "--pairs"}, BareOption::Pairs},
 };
 
 template <typename Option, size_t N>

@@ -12,7 +12,7 @@ _zantrel_bare_options='-? --help -V --version
 -dir -dirs --folders -daf --dirsandfiles -sub -subs --subdirs --subfolders --recursive
 -copy --copy -cm --copy-media -pfn --pathprefix -log --logfile -pfn1 --pathprefix1
 -ss --suffix-size -dp --date-prefix -ds --date-suffix -de --date-exif -dn --date-from-name
--verbose --verbose -i --images -m --movies -nice --nice'
+-verbose --verbose -i --images -m --movies -nice --nice -pairs --pairs'
 
 # Options whose value follows "=".
 _zantrel_value_options='-it= --image-tag= -f= --format= -ts= --time-shift=

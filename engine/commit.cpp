@@ -63,6 +63,7 @@ void reportRenamed(TPassItem& item, const TBranch& branch) {
   if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
   writeNameLine(item.ListedName, " -> " + item.NewPath);
   markItem(ItemMark::Renamed);
+  item.PlacedAt = item.NewPath;
   log({"rename", item.ListedName, item.NewPath, branch.kind});
 }
 
@@ -149,7 +150,7 @@ StepResult stepCommit(TPassItem& item) {
   if (s.Test) {
     writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
     markItem(ItemMark::Previewed);
-    checkPreviewedRename(item.ShortName, item.NewPath, s.Folders);
+    if (checkPreviewedRename(item.ShortName, item.NewPath, s.Folders)) item.PlacedAt = item.NewPath;
     return StepResult::EndItem;
   }
   if (s.Folders) commitFolder(item);

@@ -10,6 +10,7 @@
 #include "app/outcome.h"
 #include "app/settings.h"
 #include "engine/item.h"
+#include "engine/pairs.h"
 #include "engine/pass_report.h"
 #include "engine/pipeline.h"
 #include "engine/steps.h"
@@ -28,6 +29,8 @@ namespace {
 struct TPassLists {
   TNameList LongNames;
   TNameList ShortNames;
+  // Every folder read for the lists, until the walk begins.
+  TFolderListings Listings;
 };
 
 void noteEmptyPattern(const std::string& pattern);
@@ -43,7 +46,7 @@ void reportUnreadableFolder(const std::string& folder) {
 bool buildLists(TPassLists& lists) {
   const TRunSettings& s = RunSettings;
   bool found = false;
-  TFolderListings listings;
+  TFolderListings& listings = lists.Listings;
   for (const std::string& pattern : filePatterns(s.FileSpec)) {
     const size_t before = lists.LongNames.size();
     const bool hit =
@@ -154,21 +157,46 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   return true;
 }
 
+// The files that follow an item (-pairs), each an item of its own, once
+// the item's ending has placed it. A follower of an item that stays where
+// it was stays too; one that the pass selected counts as skipped.
+void walkFollowers(TPassReport& report, const TPassItem& leader) {
+  for (const TFollower& follower : *leader.Followers) {
+    if (leader.PlacedAt.empty() && !follower.Selected) continue;
+    if (!follower.Selected) ++RunOutcome.Selected;
+    TPassItem item;
+    report.beginItem(item);
+    if (leader.PlacedAt.empty()) markItem(ItemMark::Skipped);
+    else followLeader(leader, follower, item);
+    report.endItem();
+  }
+}
+
 }  // namespace
 
 void runPass() {
+  const TRunSettings& s = RunSettings;
   TPassReport report;
   TPassLists lists;
   const bool found = buildLists(lists);
   dropOwnLog(lists);
-  if (RunSettings.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
+  if (s.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
   if (!found) return;
   RunOutcome.Selected += lists.LongNames.size();
+  const bool pairs = s.Pairs && !s.Folders;
+  TPairPlan plan;
+  const CaptureDateProbe probe = readExifCaptureDate;
+  if (pairs) plan = planPairs(lists.LongNames, lists.Listings, s.ReadExif ? probe : nullptr);
+  // What the folders held is about to change.
+  lists.Listings = TFolderListings{};
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
+    if (pairs && plan.Follows[i]) continue;  // walked with the item it follows
     TPassItem item;
+    if (pairs && !plan.Followers[i].empty()) item.Followers = &plan.Followers[i];
     report.beginItem(item);
     if (selectItem(lists, i, item)) runPipeline(item);
     report.endItem();
+    if (item.Followers) walkFollowers(report, item);
   }
 }
 

@@ -45,10 +45,12 @@ std::string shownFolder(const std::string& folder) {
   return folder.empty() ? std::string("the current folder") : "the folder " + escapeLogField(folder);
 }
 
-void note(const std::string& what, const std::string& outcome, bool fails) {
+// False: the real run would not give the item the name the line shows.
+bool note(const std::string& what, const std::string& outcome, bool fails) {
   platform::flushOutput();
   platform::writeErrorLine("zantrel: test: " + what + " " + outcome);
   if (fails) markItem(ItemMark::WouldFail);
+  return false;
 }
 
 std::string renameText(const std::string& source, const std::string& target) {
@@ -62,7 +64,7 @@ bool previewFinds(const std::string& path) {
   return platform::pathExists(path);
 }
 
-void checkPreviewedRename(const std::string& source, const std::string& target, bool folder, bool mustExist) {
+bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder, bool mustExist) {
   const std::string what = renameText(source, target);
   if (mustExist && !previewFinds(source)) {
     return note(what, "would fail: " + escapeLogField(source) + " does not exist", true);
@@ -89,9 +91,8 @@ void checkPreviewedRename(const std::string& source, const std::string& target, 
     if (settled && s.DeleteExistingDestination) {
       note(what, "would replace the file of that name (-ded): " + by, false);
     } else if (settled && s.DeleteExistingSource) {
-      note(what, "would delete " + escapeLogField(source) + " instead (-des): " + by, false);
       state.names[source] = Freed;
-      return;
+      return note(what, "would delete " + escapeLogField(source) + " instead (-des): " + by, false);
     } else {
       return note(what, "would fail: " + by, true);
     }
@@ -101,6 +102,7 @@ void checkPreviewedRename(const std::string& source, const std::string& target, 
   }
   state.names[source] = Freed;
   state.names[target] = source;
+  return true;
 }
 
 void checkPreviewedCopy(const std::string& source, const std::string& folder) {

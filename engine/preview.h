@@ -16,7 +16,8 @@ namespace zantrel {
 
 // After the " (test)" line of a rename of source to target (folder: a
 // folder rename). mustExist: the source may be gone (an undo), so look.
-void checkPreviewedRename(const std::string& source, const std::string& target, bool folder,
+// True when the real run would give source that name.
+bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder,
                           bool mustExist = false);
 
 // After a test-mode copy line: the real copy would fail where the folder

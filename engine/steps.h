@@ -69,6 +69,12 @@ DateTime itemFileAge(const TPassItem& item);
 void copyEnding(TPassItem& item);       // -copy
 void mediaCopyEnding(TPassItem& item);  // -cm
 
+// The copies of the files that follow a copied item (-pairs), to the name
+// (in the current folder) or the library path that the leader's copy gives
+// them.
+void copyFollower(TPassItem& item, const std::string& dest);
+void mediaCopyFollower(TPassItem& item, const std::string& dest);
+
 // The date an item is named with: by DateType the creation, last-access or
 // last-write time of the file, or its EXIF date when it has one; plus
 // TimeShift. The media-library copy files an item under it too.
