@@ -144,6 +144,14 @@ std::string folderPassPattern(const std::string& spec) {
 
 namespace {
 
+// A pass that a stop signal would cut short is not started at all, so the
+// multi-pass modes end after the item in hand like a single pass.
+PassRunner stoppable(const PassRunner& pass) {
+  return [&pass] {
+    if (platform::stopSignal() == 0) pass();
+  };
+}
+
 bool contains(const std::vector<std::string>& list, const std::string& item) {
   for (const std::string& entry : list) {
     if (entry == item) return true;
@@ -275,23 +283,29 @@ void undoSequence() {
                                escapeLogField(cut));
     if (rename) ++RunOutcome.OtherFailures;
   }
-  if (s.WriteLog && !s.Test) s.LogFileName = ownLogName(s.LogFileName);
+  if (s.WriteLog && !s.Test) {
+    s.LogFileName = ownLogName(s.LogFileName);
+    if (!openRunLog()) ++RunOutcome.OtherFailures;
+  }
   runUndo(reading);
 }
 
 int finishRun(int code) {
+  closeRunLog();
   RunSettings.Replacements.clear();
   platform::flushOutput();
   platform::clearStatusLine();
+  if (RunOutcome.Signal != 0) platform::writeErrorLine("zantrel: stopped by " + platform::signalName(RunOutcome.Signal));
   showSummary(code);
   return code;
 }
 
 }  // namespace
 
-int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePass) {
+int runProgram(const std::vector<std::string>& args, const PassRunner& runPass) {
   TRunSettings& s = RunSettings;
   RunOutcome = TRunOutcome{};
+  const PassRunner runOnePass = stoppable(runPass);
   forgetHints();
   forgetPreview();
   try {
@@ -310,6 +324,8 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     if (s.DateFromName && !s.ReadExif && !s.CopyMedia && !s.Nice) {
       hintOnce("date from name", "-dn changes nothing without a capture-date read (-i, -de, -dt=E, -cm, -nice)");
     }
+    // One log for every pass, looked at before the first change.
+    if (s.WriteLog && !s.Test && !openRunLog()) ++RunOutcome.OtherFailures;
     if (s.DirsAndFiles) folderPass(runOnePass);
     if (s.CopyMedia) mediaLibrarySequence(runOnePass);
     else if (s.Nice) niceSequence(runOnePass);
@@ -323,6 +339,9 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     platform::writeErrorLine(std::string("zantrel: ") + error.what());
     return finishRun(1);
   }
+  // A stop signal ended the run after the item in hand: the exit status
+  // is the shell's 128 + the signal's number.
+  RunOutcome.Signal = platform::stopSignal();
   return finishRun(exitStatusOf(RunOutcome));
 }
 

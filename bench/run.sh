@@ -23,6 +23,7 @@
 #                 same copies, as "base ..." rows
 #   --exiftool    run exiftool also when N > 2000 (it is about 150 times
 #                 slower; it is timed in the first round only)
+#   --no-peers    leave out jhead, exiv2 and exiftool
 #   --scratch DIR where corpora and copies live (default /tmp/zantrel-bench;
 #                 corpora are kept and reused)
 #
@@ -41,6 +42,7 @@ rounds=5
 cold=0
 base=""
 exiftoolAlways=0
+peers=1
 scratch=/tmp/zantrel-bench
 sets=()
 while [ $# -gt 0 ]; do
@@ -50,6 +52,7 @@ while [ $# -gt 0 ]; do
     --cold) cold=1; shift ;;
     --base) base="$(realpath "$2")"; shift 2 ;;
     --exiftool) exiftoolAlways=1; shift ;;
+    --no-peers) peers=0; shift ;;
     --scratch) scratch="$2"; shift 2 ;;
     -h|--help) sed -n '2,30p' "$0"; exit 0 ;;
     -*) echo "run.sh: unknown option $1" >&2; exit 2 ;;
@@ -193,15 +196,15 @@ photoSet() {
   add "floor 4 KiB dry" "$floor read 4096 .jpg dry" "$dry64"
   if [ "$cold" = 0 ]; then addZantrel "-i" "-i '*.jpg'" "floor 64 KiB"; fi
   addZantrel "-t -i" "-t -i '*.jpg'" "$dry64"
-  if command -v jhead >/dev/null; then
+  if [ "$peers" = 1 ] && command -v jhead >/dev/null; then
     if [ "$cold" = 0 ]; then add "jhead -n" "jhead -q -n%y%m%d-%H%M_%f *.JPG" "floor 64 KiB"; fi
     add "jhead (read)" "jhead *.JPG" "$dry64"
   fi
-  if command -v exiv2 >/dev/null; then
+  if [ "$peers" = 1 ] && command -v exiv2 >/dev/null; then
     if [ "$cold" = 0 ]; then add "exiv2 rename" "exiv2 -q -r %y%m%d-%H%M_:basename: rename *.JPG" "floor 64 KiB"; fi
     add "exiv2 (read)" "exiv2 -q -g Exif.Photo.DateTimeOriginal -Pv *.JPG" "$dry64"
   fi
-  if command -v exiftool >/dev/null && { [ "$n" -le 2000 ] || [ "$exiftoolAlways" = 1 ]; }; then
+  if [ "$peers" = 1 ] && command -v exiftool >/dev/null && { [ "$n" -le 2000 ] || [ "$exiftoolAlways" = 1 ]; }; then
     if [ "$cold" = 0 ]; then
       add "exiftool rename" "exiftool -q '-FileName<DateTimeOriginal' -d %y%m%d-%H%M_%%f.%%e ." "floor 64 KiB" 1
     fi

@@ -56,6 +56,31 @@ RunResult runProgramFile(const std::string& program, const std::vector<std::stri
 // The environment of runZantrel, as "NAME=value" entries.
 std::vector<std::string> runEnvironment(const std::filesystem::path& cwd, const EnvList& env = {});
 
+// A run in the background, for tests that act while it works (signal it,
+// watch its files). Its environment is that of runZantrel. A run still
+// going when the object goes is killed.
+class BackgroundRun {
+ public:
+  BackgroundRun(const std::vector<std::string>& args, const std::filesystem::path& cwd, const EnvList& env = {});
+  BackgroundRun(const std::string& program, const std::vector<std::string>& args,
+                const std::filesystem::path& cwd, const EnvList& env = {});
+  ~BackgroundRun();
+  BackgroundRun(const BackgroundRun&) = delete;
+  BackgroundRun& operator=(const BackgroundRun&) = delete;
+
+  void signal(int sig) const;
+  // True once the run has ended (without waiting for it).
+  bool finished();
+  // Waits for the end; a run ended by a signal gets 128 + its number.
+  RunResult wait();
+
+ private:
+  int pid_ = -1;
+  int status_ = 0;
+  int outFd_ = -1;
+  int errFd_ = -1;
+};
+
 // Runs zantrel in folder cwd through a launcher, by the shell: the
 // launcher command line (such as "setpriv --reuid=65534 ...") gets the
 // binary and the arguments after it. TZ is set as for runZantrel.
@@ -82,6 +107,14 @@ std::vector<std::string> lines(const std::string& text);
 std::vector<std::string> sortedLines(const std::string& text);
 // True when one whole line of the standard output is line.
 bool hasOutputLine(const RunResult& r, const std::string& line);
+
+// The names of the run logs (_zantrel_*) directly in the folder.
+std::vector<std::string> logFiles(const TempDir& dir);
+// The records of the folder's one run log, each checked to end in CR LF and
+// to hold no other line end (a test failure otherwise).
+std::vector<std::string> logRecords(const TempDir& dir);
+// Fields joined by tabs, as one log record.
+std::string record(const std::vector<std::string>& fields);
 
 // Sets a file's modification time from local calendar fields.
 void setLocalMtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,
