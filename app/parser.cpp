@@ -43,6 +43,7 @@ enum class ValueOption {
 
 enum class BareOption {
   Help,
+  Version,
   Install,
   Uninstall,
   Show,
@@ -110,6 +111,7 @@ const OptionRow<ValueOption> ValueOptions[] = {
 
 const OptionRow<BareOption> BareOptions[] = {
     {{"?", "/?", "-?", "--help"}, BareOption::Help},
+    {{"-V", "--version"}, BareOption::Version},
     {{"/install", "-install", "--install", "/shell", "-shell", "--shell"}, BareOption::Install},
     {{"/uninstall", "-uninstall", "--uninstall", "/unshell", "-unshell", "--unshell"}, BareOption::Uninstall},
     {{"/show", "-show", "--show"}, BareOption::Show},
@@ -261,6 +263,10 @@ void applyBareOption(BareOption option, const std::string& arg) {
       if (equalsIgnoreAsciiCase(arg, "--help")) s.Verbose = true;
       printUsage();
       endProcess(0);
+    case BareOption::Version:
+      // The banner line alone, so that scripts and packagers can read it.
+      platform::writeLine(BannerText);
+      endProcess(0);
     case BareOption::Install:
       installContextMenu(DefaultMenuOptions, s.Test);
       endProcess(0);
@@ -351,6 +357,7 @@ void hintValueWithoutEquals(const std::string& option, const std::string* next) 
 }  // namespace
 
 bool isValueOptionName(std::string_view name) { return findOption(ValueOptions, name) != nullptr; }
+bool isBareOptionName(std::string_view name) { return findOption(BareOptions, name) != nullptr; }
 
 std::string closestOption(std::string_view typed) {
   // Near enough to be a slip of the fingers, not so near that any short
@@ -366,7 +373,7 @@ std::string closestOption(std::string_view typed) {
       best = alias;
     }
   }
-  if (!best.empty() && isValueOptionName(best) && !findOption(BareOptions, best)) best += "=";
+  if (!best.empty() && isValueOptionName(best) && !isBareOptionName(best)) best += "=";
   return best;
 }
 

@@ -20,6 +20,8 @@ std::vector<std::string> optionAliases();
 
 // True when name is a spelling of an option that takes a value.
 bool isValueOptionName(std::string_view name);
+// True when name is a spelling of an option given without a value.
+bool isBareOptionName(std::string_view name);
 
 // The accepted spelling nearest to what was typed ("-sumple" gives
 // "--simple", with "=" after one that takes a value); empty when none is

@@ -4,10 +4,10 @@
 # fuzzing here; for a long run see README ("Fuzzing").
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh
+./scripts/setup.sh fuzz
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DZANTREL_WERROR=ON >/dev/null
 cmake --build build-fuzz --target exif_fuzzer probes_fuzz media_fuzzer
 mkdir -p fuzz/regressions/exif fuzz/regressions/probes fuzz/regressions/media
 ./build-fuzz/exif_fuzzer -runs=0 fuzz/corpus/exif fuzz/regressions/exif

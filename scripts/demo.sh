@@ -4,7 +4,7 @@
 # touched: the demo works in build/demo only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-"$PWD/scripts/setup.sh"
+"$PWD/scripts/setup.sh" demo
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target zantrel make_demo
 zantrel="$PWD/build/zantrel"

@@ -3,6 +3,9 @@
 #include "app/banner.h"
 #include "cli/harness.h"
 
+#include <string>
+#include <vector>
+
 using namespace testing_support;
 
 namespace {
@@ -97,6 +100,25 @@ TEST(BannerCli, ChangesDirectoryBeforeWorking) {
   dir.mkdir("sub dir");
   RunResult r = runZantrel({"-cd=" + (dir / "sub dir").string(), "-verbose"}, dir.path());
   EXPECT_EQ(r.exitCode, 0);
+}
+
+// The version line alone on standard output, whatever else is asked: no
+// syntax line, no pass over the files named with it.
+TEST(BannerCli, VersionPrintsOnlyTheBannerLine) {
+  const std::vector<std::vector<std::string>> calls = {
+      {"--version"}, {"-V"}, {"--VERSION"}, {"-t", "--version"},
+      {"-verbose", "-V"}, {"-s", "*.JPG", "--version"}, {"--version", "-?"},
+  };
+  for (const auto& args : calls) {
+    TempDir dir;
+    dir.write("IMG 1.JPG");
+    RunResult r = runZantrel(args, dir.path());
+    SCOPED_TRACE(args.front());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "zantrel v0.61\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"IMG 1.JPG"});
+  }
 }
 
 }  // namespace
