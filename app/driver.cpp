@@ -8,10 +8,14 @@
 #include "app/parser.h"
 #include "app/settings.h"
 #include "app/timeshift.h"
+#include "engine/preview.h"
+#include "engine/rename_log.h"
+#include "engine/undo.h"
 #include "lib/datetime.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 
@@ -74,18 +78,21 @@ void niceSequence(const PassRunner& pass) {
   TRunSettings& s = RunSettings;
   const std::string imageTag = s.ImageTag;
   const int64_t maxSize = s.MaxSize;
-  // A test run must stay a test run, a requested log must be written and
-  // dates asked for from names must be taken, whatever else the stages
-  // reset. The banner is printed once per run.
+  // A test run must stay a test run, a requested log must be written,
+  // dates asked for from names must be taken and photo sets asked to keep
+  // one name must do so, whatever else the stages reset. The banner is
+  // printed once per run.
   const bool test = s.Test;
   const bool writeLog = s.WriteLog;
   const bool dateFromName = s.DateFromName;
+  const bool pairs = s.Pairs;
   auto resetStage = [&] {
     const bool bannerShown = s.BannerShown;
     resetSettings();
     s.Test = test;
     s.WriteLog = writeLog;
     s.DateFromName = dateFromName;
+    s.Pairs = pairs;
     s.BannerShown = bannerShown;
   };
 
@@ -206,6 +213,72 @@ void showSummary(int code) {
   platform::writeErrorLine(line);
 }
 
+// Larger than any log a run over a whole photo collection writes.
+constexpr size_t MaxUndoLogBytes = 256u << 20;
+
+std::string unreadableLog(const std::string& path) {
+  switch (platform::objectKind(path)) {
+    case platform::ObjectKind::Missing:
+      return "Error - Log not found: " + path;
+    case platform::ObjectKind::Folder:
+      return "Error - Not a zantrel log: " + path + " (a folder); nothing was changed";
+    default:
+      if (platform::objectSize(path) > static_cast<int64_t>(MaxUndoLogBytes)) {
+        return "Error - Not a zantrel log: " + path + " (larger than any log); nothing was changed";
+      }
+      return "Error - Can not read the log: " + path;
+  }
+}
+
+// Every undo keeps a log of its own, so that it can be taken back on its
+// own: within the minute of the log it undoes, the usual name is taken.
+std::string ownLogName(const std::string& usual) {
+  if (!platform::pathExists(usual)) return usual;
+  const std::string stem = usual.substr(0, usual.size() - std::string_view(".log").size());
+  for (int n = 1;; ++n) {
+    const std::string name = stem + "_" + std::to_string(n) + ".log";
+    if (platform::pathExists(name)) continue;
+    hintOnce("undo log", "this run logs to " + name + ", since " + usual + " is there already");
+    return name;
+  }
+}
+
+// -undo: the whole log is read and checked before anything changes.
+void undoSequence() {
+  TRunSettings& s = RunSettings;
+  const std::string& path = s.UndoLog;
+  std::string bytes;
+  if (!platform::readWholeFile(path, bytes, MaxUndoLogBytes)) failAndExit(unreadableLog(path), 1);
+  const TLogReading reading = readLogRecords(bytes);
+  if (reading.BadLine > 0) {
+    failAndExit("Error - Not a zantrel log: " + path + " (line " + std::to_string(reading.BadLine) + ": " +
+                    reading.Problem + "); nothing was changed",
+                1);
+  }
+  if (reading.Records.empty() && !reading.CutShort) {
+    failAndExit("Error - Not a zantrel log: " + path + " (it holds no record); nothing was changed", 1);
+  }
+  // The names in a log are relative to the folder the run worked in, which
+  // is where its log lies.
+  if (!s.WorkFolderGiven) {
+    const std::string folder = folderPart(path);
+    if (!folder.empty() && !platform::setCurrentDirectory(folder)) failAndExit("Error - Path not found:" + folder, 1);
+  }
+  if (reading.CutShort) {
+    // A write cut short leaves at most the last record unfinished. What it
+    // held is not known for sure, so it is left out; if it was a rename, that
+    // one stays, and the run says so in its exit status.
+    const std::string& cut = reading.CutText;
+    const bool rename = cut.rfind("rename", 0) == 0 || std::string_view("rename	").substr(0, cut.size()) == cut;
+    hintOnce("cut record", "the last line of " + path + " has no line end and is no whole record; it is left out" +
+                               (rename ? ", and the rename it was to record stays" : "") + ": " +
+                               escapeLogField(cut));
+    if (rename) ++RunOutcome.OtherFailures;
+  }
+  if (s.WriteLog && !s.Test) s.LogFileName = ownLogName(s.LogFileName);
+  runUndo(reading);
+}
+
 int finishRun(int code) {
   RunSettings.Replacements.clear();
   platform::flushOutput();
@@ -220,6 +293,7 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
   TRunSettings& s = RunSettings;
   RunOutcome = TRunOutcome{};
   forgetHints();
+  forgetPreview();
   try {
     s.Replacements.clear();
     s.LogFileName = logFileNameFor(platform::localNow());
@@ -227,6 +301,10 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     parseCommandLine(args);
     const TRunSettings parsed = s;
     if (s.Verbose) platform::writeLine("Time-Shift: " + formatTimeShift(s.TimeShift));
+    if (!s.UndoLog.empty()) {
+      undoSequence();
+      return finishRun(exitStatusOf(RunOutcome));
+    }
     // -dn stands in for a capture date that was looked for and not found;
     // where nothing looks for one it would silently do nothing.
     if (s.DateFromName && !s.ReadExif && !s.CopyMedia && !s.Nice) {

@@ -6,7 +6,7 @@ TRunOutcome RunOutcome;
 
 int exitStatusOf(const TRunOutcome& outcome) {
   if (outcome.Signal > 0) return 128 + outcome.Signal;
-  if (outcome.Failed > 0 || outcome.OtherFailures > 0) return 2;
+  if (outcome.Failed > 0 || outcome.OtherFailures > 0 || outcome.WouldFail > 0) return 2;
   return 0;
 }
 
@@ -16,7 +16,7 @@ std::string summaryText(const TRunOutcome& o) {
     const char* word;
   } parts[] = {
       {o.Renamed, "renamed"},     {o.Copied, "copied"},        {o.Deleted, "deleted"},
-      {o.Dated, "re-dated"},      {o.Previewed, "shown (test)"}, {o.Unchanged, "unchanged"},
+      {o.Dated, "re-dated"},      {o.Previewed, "shown (test)"}, {o.WouldFail, "would fail (test)"}, {o.Unchanged, "unchanged"},
       {o.Skipped, "skipped"},     {o.Failed + o.OtherFailures, "failed"},
   };
   std::string text;

@@ -17,10 +17,12 @@ struct TRunOutcome {
   uint64_t Walked = 0;
 
   // One of these per walked item, the first that applies in this order:
-  // a failure line, a deletion (-des), a rename, a copy, a change of time
-  // stamps only, a test-mode preview, a skip (size, -8, an existing library
-  // copy, no media kind); else the item needed nothing.
+  // a failure line, a test-mode preview of what the real run would fail to
+  // do, a deletion (-des), a rename, a copy, a change of time stamps only, a
+  // test-mode preview, a skip (size, -8, an existing library copy, no media
+  // kind); else the item needed nothing.
   uint64_t Failed = 0;
+  uint64_t WouldFail = 0;
   uint64_t Deleted = 0;
   uint64_t Renamed = 0;
   uint64_t Copied = 0;
@@ -44,7 +46,8 @@ struct TRunOutcome {
 extern TRunOutcome RunOutcome;
 
 // Exit status of a run that went to its end: 0 when every item was done or
-// needed nothing, 2 when anything failed, 128 + n after signal n.
+// needed nothing, 2 when anything failed (or, in test mode, would fail),
+// 128 + n after signal n.
 int exitStatusOf(const TRunOutcome& outcome);
 
 // "3 renamed, 1 unchanged, 1 failed": the counts that are not 0, in the

@@ -39,6 +39,7 @@ enum class ValueOption {
   Prefix,
   Suffix,
   DeleteCharsNum,
+  Undo,
 };
 
 enum class BareOption {
@@ -78,6 +79,7 @@ enum class BareOption {
   Images,
   Movies,
   Nice,
+  Pairs,
 };
 
 template <typename Option>
@@ -107,6 +109,7 @@ const OptionRow<ValueOption> ValueOptions[] = {
     {{"/pre", "-pre", "--prefix"}, ValueOption::Prefix},
     {{"/suf", "-suf", "--suffix"}, ValueOption::Suffix},
     {{"/dcn", "-dcn", "--delete-chars-num"}, ValueOption::DeleteCharsNum},
+    {{"/undo", "-undo", "--undo"}, ValueOption::Undo},
 };
 
 const OptionRow<BareOption> BareOptions[] = {
@@ -146,6 +149,7 @@ const OptionRow<BareOption> BareOptions[] = {
     {{"/i", "-i", "--images"}, BareOption::Images},
     {{"/m", "-m", "--movies"}, BareOption::Movies},
     {{"/nice", "-nice", "--nice"}, BareOption::Nice},
+    {{"/pairs", "-pairs", "--pairs"}, BareOption::Pairs},
 };
 
 template <typename Option, size_t N>
@@ -204,6 +208,7 @@ void applyValueOption(ValueOption option, const std::string& name, const std::st
       break;
     case ValueOption::CurrentDirectory:
       if (!platform::setCurrentDirectory(value)) failAndExit("Error - Path not found:" + value, 1);
+      s.WorkFolderGiven = true;
       break;
     case ValueOption::CopyMedia:
       s.MediaRoot = withTrailingSlash(value);
@@ -252,6 +257,9 @@ void applyValueOption(ValueOption option, const std::string& name, const std::st
       break;
     case ValueOption::DeleteCharsNum:
       setInteger(s.DeleteCharsNum, name, value);
+      break;
+    case ValueOption::Undo:
+      s.UndoLog = value;
       break;
   }
 }
@@ -323,6 +331,7 @@ void applyBareOption(BareOption option, const std::string& arg) {
       s.LowerExt = true;
       break;
     case BareOption::Nice: s.Nice = true; break;
+    case BareOption::Pairs: s.Pairs = true; break;
   }
 }
 
@@ -353,6 +362,33 @@ void hintValueWithoutEquals(const std::string& option, const std::string* next) 
   hintOnce("no equals " + asciiLowerText(option),
            option + " takes its value after \"=\": write " + option + "=" + value);
 }
+
+// -undo takes back what a log holds and nothing else: an option that
+// builds, selects, copies or re-dates names would mean something the log
+// cannot say, so the command line is refused before anything changes.
+struct TUndoCheck {
+  bool undoGiven = false;
+  std::string firstOther;  // the first argument that cannot go with -undo
+
+  void other(const std::string& arg) {
+    if (firstOther.empty()) firstOther = arg;
+  }
+  void bare(BareOption option, const std::string& arg) {
+    if (option != BareOption::Test && option != BareOption::WriteLog && option != BareOption::Verbose) other(arg);
+  }
+  void value(ValueOption option, const std::string& arg) {
+    if (option == ValueOption::Undo) undoGiven = true;
+    else if (option != ValueOption::CurrentDirectory && option != ValueOption::Format) other(arg);
+  }
+  void finish() const {
+    if (!undoGiven) return;
+    if (RunSettings.UndoLog.empty()) failAndExit("Error - -undo needs the log to take back: -undo=LOG", 1);
+    if (firstOther.empty()) return;
+    failAndExit("Error - -undo can not be combined with " + firstOther +
+                    " (it takes back the renames of its log as they were; only -t, -log, -cd and -verbose go with it)",
+                1);
+  }
+};
 
 }  // namespace
 
@@ -399,6 +435,7 @@ void parseCommandLine(const std::vector<std::string>& args) {
     if (option && *option == BareOption::Test) RunSettings.Test = true;
   }
   size_t explained = args.size();  // the argument a note named already
+  TUndoCheck undo;
   size_t i = 0;
   while (i < args.size()) {
     const std::string& arg = args[i];
@@ -406,8 +443,10 @@ void parseCommandLine(const std::vector<std::string>& args) {
     if (eq == std::string::npos) {
       const BareOption* option = findOption(BareOptions, arg);
       if (option) {
+        undo.bare(*option, arg);
         applyBareOption(*option, arg);
       } else {
+        if (arg != "0") undo.other(arg);
         bool named = i == explained;
         if (!named && isValueOptionName(arg)) {
           hintValueWithoutEquals(arg, i + 1 < args.size() ? &args[i + 1] : nullptr);
@@ -441,11 +480,14 @@ void parseCommandLine(const std::vector<std::string>& args) {
     i = last + 1;
 
     if (const ValueOption* option = findOption(ValueOptions, name)) {
+      undo.value(*option, name + "=");
       applyValueOption(*option, name, value);
     } else {
+      undo.other(arg);
       RunSettings.Replacements.push_back(stripQuotes(name) + "=" + stripQuotes(value));
     }
   }
+  undo.finish();
 }
 
 }  // namespace zantrel

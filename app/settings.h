@@ -61,6 +61,14 @@ struct TRunSettings {
   double TimeShift = 0.0;  // days
   bool Verbose = false;
   bool EightOnly = false;
+  // The files beside an item that share its base name (RAW and JPEG twins,
+  // sidecars) take its new name with it.
+  bool Pairs = false;
+  // The log of an earlier run whose renames are to be taken back; empty for
+  // an ordinary run.
+  std::string UndoLog;
+  // -cd named the folder to work in.
+  bool WorkFolderGiven = false;
   // Fixed once at start; resetSettings keeps it.
   std::string LogFileName;
 

@@ -12,7 +12,7 @@ _zantrel_bare_options='-? --help -V --version
 -dir -dirs --folders -daf --dirsandfiles -sub -subs --subdirs --subfolders --recursive
 -copy --copy -cm --copy-media -pfn --pathprefix -log --logfile -pfn1 --pathprefix1
 -ss --suffix-size -dp --date-prefix -ds --date-suffix -de --date-exif -dn --date-from-name
--verbose --verbose -i --images -m --movies -nice --nice'
+-verbose --verbose -i --images -m --movies -nice --nice -pairs --pairs'
 
 # Options whose value follows "=".
 _zantrel_value_options='-it= --image-tag= -f= --format= -ts= --time-shift=
@@ -20,7 +20,8 @@ _zantrel_value_options='-it= --image-tag= -f= --format= -ts= --time-shift=
 -st= -sd= --set-time= --set-date= -dcs= --delete-chars-start= -dce= --delete-chars-end=
 -dcp= --delete-chars-pos= -dcn= --delete-chars-num= -max= --max= --max-length=
 -maxsize= --maxsize= -minsize= --minsize= -dst= --delete-string=
--install= --install= -shell= --shell= -pre= --prefix= -suf= --suffix='
+-install= --install= -shell= --shell= -pre= --prefix= -suf= --suffix=
+-undo= --undo='
 
 _zantrel()
 {
@@ -45,6 +46,10 @@ _zantrel()
         case ${name,,} in
             -dt | --date-type)
                 mapfile -t words < <(compgen -P "$name=" -W 'C A W E' -- "${value^^}")
+                ;;
+            -undo | --undo)
+                mapfile -t words < <(compgen -P "$name=" -f -- "$value")
+                compopt -o filenames 2>/dev/null
                 ;;
             -cd | --current-directory | -cm | --copy-media)
                 mapfile -t words < <(compgen -P "$name=" -S / -d -- "$value")

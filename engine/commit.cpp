@@ -7,6 +7,7 @@
 // that is not the item itself, in one step; only -des deletes, the source.
 #include "app/settings.h"
 #include "engine/pass_report.h"
+#include "engine/preview.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -33,15 +34,17 @@ bool sameName(const TPassItem& item) {
 }
 
 // The report of a done rename. The read-only attribute goes only once the
-// object has its new name, so a failed rename leaves it as it was.
-void reportRenamed(const TPassItem& item, const char* kind) {
-  platform::clearReadOnly(item.NewPath);
+// object has its new name, so a failed rename leaves it as it was. What
+// selection saw tells whether there is one to clear.
+void reportRenamed(TPassItem& item, const char* kind) {
+  if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
   writeNameLine(item.ListedName, " -> " + item.NewPath);
   markItem(ItemMark::Renamed);
+  item.PlacedAt = item.NewPath;
   log({"rename", item.ListedName, item.NewPath, kind});
 }
 
-void renameItem(const TPassItem& item, const char* kind, const char* errorText, const char* errorLog) {
+void renameItem(TPassItem& item, const char* kind, const char* errorText, const char* errorLog) {
   if (!platform::renameNoReplace(item.ShortName, item.NewPath)) {
     platform::writeLine(std::string(errorText) + item.ListedName + " -> " + item.NewPath + " !");
     log({"ERROR", item.ListedName, item.NewPath, errorLog});
@@ -55,7 +58,7 @@ const char* const FolderErrorLog = "can not rename directory";
 const char* const FileError = "ERROR Can't rename file ";
 const char* const FileErrorLog = "can not rename file";
 
-void commitFolder(const TPassItem& item) {
+void commitFolder(TPassItem& item) {
   if (RunSettings.FolderDateFromFiles) adjustFolderDate(item);
   if (folderExists(item.NewPath)) {
     if (sameName(item)) return;
@@ -73,8 +76,12 @@ bool deleteOrReport(const std::string& path) {
   return false;
 }
 
-void commitFile(const TPassItem& item) {
+// The rename itself refuses to replace anything, so it comes first; only
+// when it is refused does the commit look whether a file of the new name
+// is what stands in the way, and settle that clash by rule.
+void commitFile(TPassItem& item) {
   const TRunSettings& s = RunSettings;
+  if (platform::renameNoReplace(item.ShortName, item.NewPath)) return reportRenamed(item, "file");
   if (fileExists(item.NewPath) && !sameName(item)) {
     if (s.DeleteExistingDestination) {
       platform::writeLine("WARNING destination exists - overwrite " + item.NewPath + " !");
@@ -86,18 +93,17 @@ void commitFile(const TPassItem& item) {
         return;
       }
       return reportRenamed(item, "file");
-    } else if (s.DeleteExistingSource) {
+    }
+    if (s.DeleteExistingSource) {
       platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
       log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
       if (deleteOrReport(item.ListedName)) markItem(ItemMark::Deleted);
       return;
-    } else {
-      platform::writeLine(FileError + item.ListedName + " -> " + item.NewPath + " !");
-      log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
-      return;
     }
   }
-  renameItem(item, "file", FileError, FileErrorLog);
+  // A clash without an option to settle it, or a rename that failed.
+  platform::writeLine(FileError + item.ListedName + " -> " + item.NewPath + " !");
+  log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
 }
 
 }  // namespace
@@ -111,6 +117,7 @@ StepResult stepCommit(TPassItem& item) {
   if (s.Test) {
     writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
     markItem(ItemMark::Previewed);
+    if (checkPreviewedRename(item.ShortName, item.NewPath, s.Folders)) item.PlacedAt = item.NewPath;
     return StepResult::EndItem;
   }
   if (s.Folders) commitFolder(item);

@@ -5,7 +5,9 @@
 
 #include "app/settings.h"
 #include "engine/media_library.h"
+#include "engine/pairs.h"
 #include "engine/pass_report.h"
+#include "engine/preview.h"
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
@@ -22,18 +24,63 @@ const std::string& copySource(const TPassItem& item) {
   return item.ShortName.empty() ? item.ListedName : item.ShortName;
 }
 
-void reportCopied(const TPassItem& item, const std::string& dest) {
+void reportCopied(TPassItem& item, const std::string& dest) {
   platform::writeLine("File copied to: " + dest);
   markItem(ItemMark::Copied);
+  item.PlacedAt = dest;
   if (RunSettings.WriteLog) writeLogLine({"copy", item.ListedName, dest, copySource(item)});
 }
 
 void reportFailed(const TPassItem& item) { platform::writeLine("ERROR! Failed to copy: " + copySource(item)); }
 
+void reportInLibrary(TPassItem& item, const std::string& dest) {
+  platform::writeLine("File exists (skipping): " + dest);
+  markItem(ItemMark::Skipped);
+  // The library has the item: its companions still belong beside it.
+  item.PlacedAt = dest;
+}
+
 // The date the library files an item under: the one a date step used, or
 // else the one the date type selects, moved by the time shift.
 DateTime libraryDate(const TPassItem& item) {
   return item.NameDate != 0 ? item.NameDate : selectItemDate(item);
+}
+
+// A name for the plain copy where the item's followers (-pairs) find
+// their names free too, so that the set keeps one name.
+bool freeForTheSet(const TPassItem& item, const std::string& dest) {
+  if (platform::pathExists(dest)) return false;
+  if (!item.Followers) return true;
+  for (const TFollower& follower : *item.Followers) {
+    if (platform::pathExists(followerName(dest, follower))) return false;
+  }
+  return true;
+}
+
+// The media-library copy once the folder and the name are known.
+void copyIntoLibrary(TPassItem& item, const std::string& folder, const std::string& dest) {
+  if (platform::pathExists(dest)) return reportInLibrary(item, dest);
+  if (RunSettings.Test) {
+    platform::writeLine("Copy from: " + copySource(item));
+    platform::writeLine("to: " + dest);
+    platform::writeLine("(test - nothing copied)");
+    markItem(ItemMark::Previewed);
+    item.PlacedAt = dest;
+    checkPreviewedCopy(item.ListedName, folder);
+    return;
+  }
+  if (!folderExists(folder) && !forceFolders(folder)) {
+    writeNameLine(item.ListedName, " Error make directory: " + folder);
+    return;
+  }
+  switch (platform::copyFileNoReplace(copySource(item), dest)) {
+    case platform::CopyOutcome::Copied:
+      return reportCopied(item, dest);
+    case platform::CopyOutcome::DestinationExists:
+      return reportInLibrary(item, dest);
+    case platform::CopyOutcome::Failed:
+      return reportFailed(item);
+  }
 }
 
 }  // namespace
@@ -42,6 +89,8 @@ void copyEnding(TPassItem& item) {
   if (RunSettings.Test) {
     platform::writeLine("Copy to: " + item.WorkName + " (test)");
     markItem(ItemMark::Previewed);
+    item.PlacedAt = item.WorkName;
+    checkPreviewedCopy(item.ListedName, "");
     return;
   }
   const std::string base = baseName(item.WorkName);
@@ -51,7 +100,7 @@ void copyEnding(TPassItem& item) {
   // there, also a name taken between the test and the copy, moves the copy
   // on to the next number.
   for (long n = 1;; ++n) {
-    if (!platform::pathExists(dest)) {
+    if (freeForTheSet(item, dest)) {
       const platform::CopyOutcome outcome = platform::copyFileNoReplace(copySource(item), dest);
       if (outcome == platform::CopyOutcome::Copied) return reportCopied(item, dest);
       if (outcome == platform::CopyOutcome::Failed) return reportFailed(item);
@@ -68,33 +117,24 @@ void mediaCopyEnding(TPassItem& item) {
     return;
   }
   const std::string folder = mediaFolder(RunSettings.MediaRoot, kind, item.NameDate, item.WorkName);
-  const std::string dest = folder + item.WorkName;
-  if (platform::pathExists(dest)) {
-    platform::writeLine("File exists (skipping): " + dest);
-    markItem(ItemMark::Skipped);
-    return;
-  }
-  if (RunSettings.Test) {
-    platform::writeLine("Copy from: " + copySource(item));
-    platform::writeLine("to: " + dest);
-    platform::writeLine("(test - nothing copied)");
-    markItem(ItemMark::Previewed);
-    return;
-  }
-  if (!folderExists(folder) && !forceFolders(folder)) {
-    writeNameLine(item.ListedName, " Error make directory: " + folder);
-    return;
-  }
-  switch (platform::copyFileNoReplace(copySource(item), dest)) {
-    case platform::CopyOutcome::Copied:
-      return reportCopied(item, dest);
-    case platform::CopyOutcome::DestinationExists:
-      platform::writeLine("File exists (skipping): " + dest);
-      markItem(ItemMark::Skipped);
-      return;
-    case platform::CopyOutcome::Failed:
-      return reportFailed(item);
-  }
+  copyIntoLibrary(item, folder, folder + item.WorkName);
 }
+
+void copyFollower(TPassItem& item, const std::string& dest) {
+  if (RunSettings.Test) {
+    platform::writeLine("Copy to: " + dest + " (test)");
+    markItem(ItemMark::Previewed);
+    checkPreviewedCopy(item.ListedName, "");
+    return;
+  }
+  // The leader took a number that leaves this name free: a file there now
+  // came meanwhile, and another number would split the set.
+  if (platform::copyFileNoReplace(copySource(item), dest) == platform::CopyOutcome::Copied) {
+    return reportCopied(item, dest);
+  }
+  reportFailed(item);
+}
+
+void mediaCopyFollower(TPassItem& item, const std::string& dest) { copyIntoLibrary(item, folderPart(dest), dest); }
 
 }  // namespace zantrel

@@ -36,6 +36,9 @@ std::string removeDatesAndTidyEnd(const std::string& name, DateTime date, bool h
 }  // namespace
 
 bool isFullDateTimeName(std::string_view name) {
+  // The pattern needs 12 to 19 characters and a digit first; most names fail
+  // that, and every item of a pass asks.
+  if (name.size() < 12 || name.size() > 19 || name[0] < '0' || name[0] > '9') return false;
   static const std::regex fullDateTime(
       "^(19|20)?[0-9][0-9][-]?[01][0-9][-]?[0-3][0-9][-_ ]?[0-2][0-9][-_]?[0-5][0-9][-_]?[0-5][0-9]$");
   return std::regex_match(name.begin(), name.end(), fullDateTime);
@@ -48,7 +51,15 @@ std::string itemDateFormat(std::string_view dateFormat, std::string_view workNam
 }
 
 std::string removeDates(std::string name, DateTime date) {
-  for (const char* layout : DateLayouts) name = fastReplace(formatDateTime(layout, date), "", std::move(name));
+  const DateParts parts = decodeDateTime(date);
+  // Every layout begins with the year in four digits or in two, so a name
+  // that holds neither holds none of them: most names, such as IMG_1234.jpg.
+  const bool mayHoldDate = name.find(formatDateParts("yy", parts, date)) != std::string::npos ||
+                           name.find(formatDateParts("yyyy", parts, date)) != std::string::npos;
+  for (const char* layout : DateLayouts) {
+    if (!mayHoldDate) break;
+    name = fastReplace(formatDateParts(layout, parts, date), "", std::move(name));
+  }
   name = collapseRepeats("__", "_", std::move(name));
   name = collapseRepeats("--", "-", std::move(name));
   return fastReplace("_-_", "-", std::move(name));

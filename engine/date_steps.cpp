@@ -30,13 +30,21 @@ void reportSetTimeFailure(const std::string& path) { platform::writeLine("ERROR!
 
 }  // namespace
 
+DateTime itemWriteTime(const TPassItem& item) {
+  return item.TimesKnown ? platform::localWriteTime(item.Status) : getWriteTime(item.AccessPath);
+}
+
+DateTime itemFileAge(const TPassItem& item) {
+  return item.TimesKnown ? platform::fileAgeOf(item.Status) : fileAge(item.AccessPath);
+}
+
 DateTime selectItemDate(const TPassItem& item) {
   const TRunSettings& s = RunSettings;
   DateTime date;
   if (s.DateType == "C") date = getCreationTime(item.AccessPath);
   else if (s.DateType == "A") date = getAccessTime(item.AccessPath);
   else if (s.DateType == "E" && item.ExifDate > 0) date = item.ExifDate;
-  else date = getWriteTime(item.AccessPath);
+  else date = itemWriteTime(item);
   return date + s.TimeShift;
 }
 
@@ -83,7 +91,7 @@ StepResult stepSetTime(TPassItem& item) {
     access = target;
   } else {
     label = " LastWriteDateTime adjusted: ";
-    old = getWriteTime(item.AccessPath);
+    old = itemWriteTime(item);
     write = target;
   }
   item.NameDate = old;
@@ -92,7 +100,10 @@ StepResult stepSetTime(TPassItem& item) {
   if (s.Test) {
     writeNameLine(item.ListedName, rest + " (test)");
     markItem(ItemMark::Previewed);
-  } else if (!setFileTimes(item.AccessPath, creation, access, write)) {
+    return StepResult::Continue;
+  }
+  item.TimesKnown = false;
+  if (!setFileTimes(item.AccessPath, creation, access, write)) {
     reportSetTimeFailure(item.AccessPath);
   } else {
     writeNameLine(item.ListedName, rest);
@@ -103,7 +114,7 @@ StepResult stepSetTime(TPassItem& item) {
 
 StepResult stepFileDatesFromExif(TPassItem& item) {
   const TRunSettings& s = RunSettings;
-  const DateTime age = fileAge(item.AccessPath);
+  const DateTime age = itemFileAge(item);
   if (age == -1.0) {
     platform::writeLine("ERROR! Filename problem: " + item.AccessPath);
     return StepResult::EndItem;
@@ -118,6 +129,7 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
     return StepResult::Continue;
   }
   // Set under the old name: the rename comes after.
+  item.TimesKnown = false;
   if (!setFileTimes(item.ListedName, target, 0, target)) {
     reportSetTimeFailure(item.ListedName);
     return StepResult::Continue;

@@ -6,7 +6,6 @@
 #include "app/settings.h"
 #include "engine/steps.h"
 #include "exif/capture_date.h"
-#include "lib/files.h"
 #include "lib/name_date.h"
 #include "lib/paths.h"
 #include "platform/console.h"
@@ -15,6 +14,12 @@
 namespace zantrel {
 
 namespace {
+
+// Selection has usually looked at the file already, and opened it.
+DateTime readItemCaptureDate(const TPassItem& item) {
+  if (!item.StatusKnown) return readExifCaptureDate(item.AccessPath);
+  return readExifCaptureDate(item.AccessPath, item.Status, item.Opened.get());
+}
 
 // With -dn: the date a phone or messenger wrote into the item's own name
 // (its folders do not count); 0 without -dn or without such a date.
@@ -25,15 +30,16 @@ DateTime dateFromItemName(const TPassItem& item) {
 
 }  // namespace
 
-StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readExifCaptureDate); }
+StepResult stepExifRead(TPassItem& item) { return readExifDateWith(item, readItemCaptureDate); }
 
 StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
   item.NoExifDate = true;
   try {
-    item.ExifDate = reader(item.AccessPath);
+    item.ExifDate = reader(item);
   } catch (const std::exception&) {
     platform::writeLine("Error: Can not find Exif date? (" + item.ListedName + ")");
   }
+  item.Opened.reset();  // nothing else reads through it
   // Anything before 1899-12-31 counts as no date.
   item.NoExifDate = item.ExifDate < 1.0;
   if (!item.NoExifDate) return StepResult::Continue;
@@ -47,7 +53,7 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
     platform::writeLine("Warning: no Exif date found, using the date in the name. (" + item.ListedName + ")");
     return StepResult::Continue;
   }
-  item.ExifDate = getWriteTime(item.AccessPath);
+  item.ExifDate = itemWriteTime(item);
   platform::writeLine("Warning: no Exif date found, using filedate. (" + item.ListedName + ")");
   return StepResult::Continue;
 }

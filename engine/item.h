@@ -2,11 +2,29 @@
 // and the commit. Rebuilt for every item; nothing carries over.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "lib/datetime.h"
+#include "platform/filesystem.h"
+#include "platform/input_file.h"
 
 namespace zantrel {
+
+// -pairs: a file beside an item that takes the item's new name.
+struct TFollower {
+  std::string Path;  // as listed: the folder part and the name
+  // What follows the leader's new base name: the follower's extension as
+  // the run's case rules make it (".cr2"), or a sidecar's extensions
+  // (".cr2.xmp" for IMG_1.CR2.xmp).
+  std::string Tail;
+  // A sidecar named after the leader's whole name (IMG_1.JPG.xmp): the tail
+  // follows the leader's whole new name.
+  bool AfterWholeName = false;
+  // The pass selected it too (it is not walked on its own).
+  bool Selected = false;
+};
 
 struct TPassItem {
   // The entry of the long-name list, unchanged: the old name in every
@@ -33,6 +51,24 @@ struct TPassItem {
   bool NoExifDate = true;
   // FolderPart + WorkName, once the name is complete (rename ending only).
   std::string NewPath;
+
+  // What the one look at AccessPath in selection told (a stat, or the fstat
+  // of the opened file), so that no later step asks the system again.
+  // StatusKnown is false where no look was taken; TimesKnown also once a
+  // step has set the file's times.
+  platform::FileStatus Status;
+  bool StatusKnown = false;
+  bool TimesKnown = false;
+  // AccessPath opened in selection for the EXIF read (only then); closed
+  // when the item ends.
+  std::shared_ptr<platform::InputFile> Opened;
+
+  // -pairs: the files that follow this item (nullptr when none), and where
+  // the ending put the item for them to follow: its new path, its copy's
+  // path (also a library copy that was there already), or what test mode
+  // showed. Empty when the item stays as it was.
+  const std::vector<TFollower>* Followers = nullptr;
+  std::string PlacedAt;
 };
 
 }  // namespace zantrel

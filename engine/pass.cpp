@@ -2,15 +2,18 @@
 // object renamed by this pass is never met again, then walk it item by item.
 #include "engine/pass.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/outcome.h"
 #include "app/settings.h"
 #include "engine/item.h"
+#include "engine/pairs.h"
 #include "engine/pass_report.h"
 #include "engine/pipeline.h"
 #include "engine/steps.h"
+#include "exif/capture_date.h"
 #include "lib/files.h"
 #include "lib/paths.h"
 #include "lib/utf8.h"
@@ -25,6 +28,8 @@ namespace {
 struct TPassLists {
   TNameList LongNames;
   TNameList ShortNames;
+  // Every folder read for the lists, until the walk begins.
+  TFolderListings Listings;
 };
 
 void noteEmptyPattern(const std::string& pattern);
@@ -33,7 +38,7 @@ void noteEmptyPattern(const std::string& pattern);
 bool buildLists(TPassLists& lists) {
   const TRunSettings& s = RunSettings;
   bool found = false;
-  TFolderListings listings;
+  TFolderListings& listings = lists.Listings;
   for (const std::string& pattern : filePatterns(s.FileSpec)) {
     const size_t before = lists.LongNames.size();
     const bool hit =
@@ -77,7 +82,20 @@ bool passesSizeFilter(const std::string& name) {
   return true;
 }
 
-bool reachable(const std::string& path) { return platform::objectKind(path) != platform::ObjectKind::Missing; }
+// The one look at the item's path that tells whether it can be reached and
+// what the later steps need to know of it. When the EXIF step will read the
+// file, the look is its opening: the fstat that comes with the open tells
+// the same as a stat, of the very file that will be read.
+bool lookAt(TPassItem& item) {
+  if (RunSettings.ReadExif && readsCaptureDate(item.AccessPath)) {
+    auto file = std::make_shared<platform::InputFile>();
+    if (file->open(item.AccessPath, item.Status)) item.Opened = std::move(file);
+  }
+  // Not opened (not read, unreadable, or no regular file): a stat.
+  if (!item.Opened && !item.Status.exists) item.Status = platform::fileStatus(item.AccessPath);
+  item.StatusKnown = item.TimesKnown = item.Status.exists;
+  return item.Status.exists;
+}
 
 // Selection of entry i; false when the item is skipped.
 bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
@@ -91,13 +109,13 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   }
 
   item.AccessPath = item.ListedName;
-  if (!reachable(item.AccessPath)) {
+  if (!lookAt(item)) {
     if (item.ShortName.empty()) {
       markItem(ItemMark::Skipped);
       return false;
     }
     item.AccessPath = item.ShortName;
-    if (!reachable(item.AccessPath)) {
+    if (!lookAt(item)) {
       platform::writeLine("Error: Can not find file (char-set?) (" + item.ListedName + " / " + item.AccessPath + ")");
       return false;
     }
@@ -122,21 +140,46 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   return true;
 }
 
+// The files that follow an item (-pairs), each an item of its own, once
+// the item's ending has placed it. A follower of an item that stays where
+// it was stays too; one that the pass selected counts as skipped.
+void walkFollowers(TPassReport& report, const TPassItem& leader) {
+  for (const TFollower& follower : *leader.Followers) {
+    if (leader.PlacedAt.empty() && !follower.Selected) continue;
+    if (!follower.Selected) ++RunOutcome.Selected;
+    TPassItem item;
+    report.beginItem(item);
+    if (leader.PlacedAt.empty()) markItem(ItemMark::Skipped);
+    else followLeader(leader, follower, item);
+    report.endItem();
+  }
+}
+
 }  // namespace
 
 void runPass() {
+  const TRunSettings& s = RunSettings;
   TPassReport report;
   TPassLists lists;
   const bool found = buildLists(lists);
   dropOwnLog(lists);
-  if (RunSettings.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
+  if (s.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
   if (!found) return;
   RunOutcome.Selected += lists.LongNames.size();
+  const bool pairs = s.Pairs && !s.Folders;
+  TPairPlan plan;
+  const CaptureDateProbe probe = readExifCaptureDate;
+  if (pairs) plan = planPairs(lists.LongNames, lists.Listings, s.ReadExif ? probe : nullptr);
+  // What the folders held is about to change.
+  lists.Listings.clear();
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
+    if (pairs && plan.Follows[i]) continue;  // walked with the item it follows
     TPassItem item;
+    if (pairs && !plan.Followers[i].empty()) item.Followers = &plan.Followers[i];
     report.beginItem(item);
     if (selectItem(lists, i, item)) runPipeline(item);
     report.endItem();
+    if (item.Followers) walkFollowers(report, item);
   }
 }
 

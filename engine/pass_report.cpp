@@ -79,6 +79,7 @@ void TPassReport::endItem() {
   ++o.Walked;
   auto has = [&](ItemMark mark) { return (marks_ & static_cast<uint8_t>(mark)) != 0; };
   if (failed_) ++o.Failed;
+  else if (has(ItemMark::WouldFail)) ++o.WouldFail;
   else if (has(ItemMark::Deleted)) ++o.Deleted;
   else if (has(ItemMark::Renamed)) ++o.Renamed;
   else if (has(ItemMark::Copied)) ++o.Copied;

@@ -33,6 +33,7 @@ enum class ItemMark : uint8_t {
   Dated = 8,      // its time stamps were set
   Previewed = 16, // test mode showed what would be done
   Skipped = 32,   // left alone by a rule (size, -8, library copy exists)
+  WouldFail = 64, // test mode showed what the real run would fail to do
 };
 
 // Marks the item at hand; nothing when no pass is walking an item.

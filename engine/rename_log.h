@@ -4,9 +4,11 @@
 // of everything done so far.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zantrel {
 
@@ -14,6 +16,36 @@ namespace zantrel {
 // line feed "\n", a carriage return "\r", any other control character
 // "\xHH"; all other bytes stay. So one line is always one record.
 std::string escapeLogField(std::string_view field);
+
+// The reverse of escapeLogField; false for an escape that escapeLogField
+// never writes ("\\q", a cut "\\x4", a lone "\\" at the end).
+bool unescapeLogField(std::string_view field, std::string& out);
+
+// One record of a log as zantrel writes it, its fields unescaped; Fields[0]
+// is the kind ("rename", "ERROR", "WARNING", "copy", "time").
+struct TLogRecord {
+  std::vector<std::string> Fields;
+  size_t Line = 0;  // counted from 1
+};
+
+struct TLogReading {
+  std::vector<TLogRecord> Records;
+  // Set when the text is no zantrel log: the first line that shows it, and
+  // what is wrong with it.
+  size_t BadLine = 0;
+  std::string Problem;
+  // The text ends in a line without line end that is no whole record (a
+  // write cut short): it is left out of Records and kept here as it stands.
+  bool CutShort = false;
+  std::string CutText;
+};
+
+// Reads the text of a log: lines ended by CR LF or LF, each a record of a
+// known kind with its fixed number of fields and fixed last field, names
+// not empty and free of NUL. Nothing but whole records is taken: one line
+// that is none makes the whole text no log, except a last line without
+// line end, which a cut write leaves behind.
+TLogReading readLogRecords(std::string_view text);
 
 // Appends one record built from the fields. Callers call it only when
 // WriteLog is set and never in test mode. When the file cannot be written,

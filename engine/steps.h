@@ -52,12 +52,23 @@ StepResult stepFileDatesFromExif(TPassItem& item);  // 28
 StepResult stepCommit(TPassItem& item);             // 29
 
 // Step 5 with the capture-date reader given (tests hand in one that fails).
-using ExifDateReader = DateTime (*)(const std::string& path);
+using ExifDateReader = DateTime (*)(const TPassItem& item);
 StepResult readExifDateWith(TPassItem& item, ExifDateReader reader);
+
+// The item's last-write time (getWriteTime) and fileAge, from what
+// selection saw while that still holds, else from the file.
+DateTime itemWriteTime(const TPassItem& item);
+DateTime itemFileAge(const TPassItem& item);
 
 // The two endings of step 26; the item ends after either.
 void copyEnding(TPassItem& item);       // -copy
 void mediaCopyEnding(TPassItem& item);  // -cm
+
+// The copies of the files that follow a copied item (-pairs), to the name
+// (in the current folder) or the library path that the leader's copy gives
+// them.
+void copyFollower(TPassItem& item, const std::string& dest);
+void mediaCopyFollower(TPassItem& item, const std::string& dest);
 
 // The date an item is named with: by DateType the creation, last-access or
 // last-write time of the file, or its EXIF date when it has one; plus

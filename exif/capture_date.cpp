@@ -6,6 +6,8 @@
 #include "exif/tiff_dates.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
+#include "platform/filesystem.h"
+#include "platform/input_file.h"
 
 namespace zantrel {
 
@@ -32,6 +34,9 @@ const FormatExtensions Formats[] = {
 // a JPEG's: the block's header is checked once more first.
 DateTime walkedDate(TimgData& data) {
   if (!data.hasExif()) return 0;
+  // The second parse walks the first directory again (its sub-directories
+  // are known by then); where IFD0 and a sub-directory both hold a date tag,
+  // IFD0's is the one that counts, as it always has.
   data.parseExifBlock();
   return data.TagReader ? data.TagReader->exifDateTime() : 0;
 }
@@ -47,20 +52,34 @@ CaptureFormat captureFormatOf(std::string_view extension) {
   return CaptureFormat::None;
 }
 
+// The scan as the capture date needs it: the date positions only (no tag
+// texts or entry lists, BuildFactsOnly), and no segment after the EXIF block.
+void scanForDate(TimgData& data) { data.StopAfterExif = true; }
+
 DateTime jpegCaptureDate(const ByteSource& jpeg) {
-  TimgData data(BuildEverything);
+  TimgData data(BuildFactsOnly);
+  scanForDate(data);
   data.scanJpeg(jpeg);
   return walkedDate(data);
 }
 
+bool readsCaptureDate(std::string_view name) { return captureFormatOf(fileExtension(name)) != CaptureFormat::None; }
+
 DateTime readExifCaptureDate(const std::string& path) {
+  return readExifCaptureDate(path, platform::fileStatus(path), nullptr);
+}
+
+DateTime readExifCaptureDate(const std::string& path, const platform::FileStatus& status,
+                             const platform::InputFile* opened) {
   const CaptureFormat format = captureFormatOf(fileExtension(path));
   if (format == CaptureFormat::None) return 0;
   if (format == CaptureFormat::Jpeg || format == CaptureFormat::Tiff) {
-    TimgData data(BuildEverything);
-    data.scanFile(path);
+    TimgData data(BuildFactsOnly);
+    scanForDate(data);
+    data.scanFile(path, status, opened);
     return walkedDate(data);
   }
+  if (opened && opened->isOpen()) return captureDateFrom(FileBytes(*opened), format);
   FileBytes file;
   if (!file.open(path)) return 0;
   return captureDateFrom(file, format);
@@ -70,7 +89,8 @@ DateTime captureDateFrom(const ByteSource& source, CaptureFormat format) {
   switch (format) {
     case CaptureFormat::Jpeg: return jpegCaptureDate(source);
     case CaptureFormat::Tiff: {
-      TimgData data(BuildEverything);
+      TimgData data(BuildFactsOnly);
+      scanForDate(data);
       data.scanSource(source, true);
       return walkedDate(data);
     }

@@ -7,6 +7,11 @@
 #include "lib/byte_reader.h"
 #include "lib/datetime.h"
 
+namespace platform {
+struct FileStatus;
+class InputFile;
+}  // namespace platform
+
 namespace zantrel {
 
 // The reader a file's capture date comes from, chosen by its extension.
@@ -26,10 +31,18 @@ enum class CaptureFormat {
 // The format for an extension (dot included, any case).
 CaptureFormat captureFormatOf(std::string_view extension);
 
+// Whether readExifCaptureDate looks into a file of this name at all (its
+// extension names a reader); for other files it answers 0 unopened.
+bool readsCaptureDate(std::string_view name);
+
 // The capture date of the file at path; 0 when it has none or its
 // extension names no reader. Errors of the scan reach the caller as
 // exceptions.
 DateTime readExifCaptureDate(const std::string& path);
+// The same for a file already looked at: status from one stat of it, and
+// the file itself when the caller has it open (nullptr: opened here).
+DateTime readExifCaptureDate(const std::string& path, const platform::FileStatus& status,
+                             const platform::InputFile* opened);
 
 // The capture date of a file's bytes read through source, by the reader
 // of format.

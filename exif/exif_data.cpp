@@ -8,6 +8,7 @@
 #include "lib/byte_reader.h"
 #include "lib/paths.h"
 #include "platform/filesystem.h"
+#include "platform/input_file.h"
 
 namespace zantrel {
 
@@ -21,8 +22,11 @@ constexpr int MarkerApp13 = 0xED;
 constexpr int MarkerComment = 0xFE;
 
 // The JPEG segment walk takes markers and length fields byte by byte and
-// whole segments of up to 64 KiB; blocks of that size make a walk cost a
-// system call or two.
+// whole segments. A camera file's leading segments (a JFIF header and an
+// EXIF block of a few KiB) mostly fit in a first read of 4 KiB, and the
+// capture date needs nothing after them; a longer segment comes in one
+// further read, and a walk over many segments goes on in 64 KiB blocks.
+constexpr size_t JpegFirstBlockSize = 4096;
 constexpr size_t JpegBlockSize = 64 * 1024;
 
 }  // namespace
@@ -48,16 +52,17 @@ void TimgData::readFileFacts(const std::string& name) { recordFileFacts(name, pl
 void TimgData::recordFileFacts(const std::string& name, const platform::FileStatus& st) {
   if (!st.exists) return;
   FileName = name;
-  FileDate = st.localWriteTime;
+  FileDate = platform::localWriteTime(st);
   FileSize = static_cast<int64_t>(st.size);
 }
 
-bool TimgData::scanFile(const std::string& name) {
+bool TimgData::scanFile(const std::string& name) { return scanFile(name, platform::fileStatus(name), nullptr); }
+
+bool TimgData::scanFile(const std::string& name, const platform::FileStatus& st, const platform::InputFile* opened) {
   reset();
   // Any readable file is scanned, whatever its time stamp says: a photo
   // whose file date was lost (1970, say) is exactly the one whose capture
   // date is wanted.
-  const platform::FileStatus st = platform::fileStatus(name);
   if (!st.exists || st.isFolder) return false;
   recordFileFacts(name, st);
   Status = "Not an EXIF file";
@@ -66,6 +71,7 @@ bool TimgData::scanFile(const std::string& name) {
   const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef";
   if (!jpeg && !tiff) return false;
   try {
+    if (opened && opened->isOpen()) return scanSource(FileBytes(*opened), tiff);
     FileBytes file;
     if (!file.open(name)) {
       Status = "Illegal Exif construction";
@@ -102,7 +108,7 @@ bool TimgData::scanSource(const ByteSource& source, bool asTiff) {
 
 bool TimgData::scanJpeg(const ByteSource& source) {
   try {
-    BlockReader in(source, 0, JpegBlockSize);
+    BlockReader in(source, 0, JpegBlockSize, JpegFirstBlockSize);
     uint8_t b0 = 0, b1 = 0;
     if (!in.readByte(b0) || !in.readByte(b1) || b0 != 0xFF || b1 != 0xD8) return false;
     SegmentCount = 0;
@@ -148,6 +154,7 @@ bool TimgData::scanJpeg(const ByteSource& source) {
             TagReader = std::make_unique<TImageInfo>(this, BuildCode);
             setBytes(slot.Bytes);
             parseExifBlock();
+            if (StopAfterExif) return true;
           } else {
             --SegmentCount;  // dropped; the next segment reuses the slot
           }

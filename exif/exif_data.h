@@ -13,7 +13,8 @@
 
 namespace platform {
 struct FileStatus;
-}
+class InputFile;
+}  // namespace platform
 
 namespace zantrel {
 
@@ -57,10 +58,17 @@ class TimgData : public tEndInd {
   std::string Status;
   std::unique_ptr<TImageInfo> TagReader;
   std::unique_ptr<TIPTCdata> IptcReader;
+  // The capture date needs nothing behind the EXIF block: with this set the
+  // JPEG walk ends once the block is parsed (the comment and IPTC blocks
+  // after it stay unseen).
+  bool StopAfterExif = false;
 
   void reset();
   // The whole scan of one file; true when something was found.
   bool scanFile(const std::string& name);
+  // The same for a file already looked at: status from one stat of it, and
+  // the file itself when the caller has it open (else it is opened here).
+  bool scanFile(const std::string& name, const platform::FileStatus& status, const platform::InputFile* opened);
   // The same scan over bytes in memory, read as a JPEG or as a
   // TIFF-structured file; no file facts are recorded.
   bool scanBytes(std::string_view data, bool asTiff);

@@ -63,7 +63,9 @@ inline constexpr int MainDirectory = 1;
 inline constexpr int GpsDirectory = 2;
 inline constexpr int ThumbDirectory = 4;
 
-// Build codes: what the reader builds besides its fixed facts.
+// Build codes: what the reader builds besides its fixed facts (any other
+// code, such as BuildFactsOnly, builds nothing else).
+inline constexpr int BuildFactsOnly = 0;
 inline constexpr int BuildTexts = 2;
 inline constexpr int BuildLists = 4;
 inline constexpr int BuildEverything = 255;

@@ -54,8 +54,11 @@ size_t JoinedBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
   return done;
 }
 
-BlockReader::BlockReader(const ByteSource& source, uint64_t position, size_t blockSize)
-    : source_(source), block_(std::max<size_t>(blockSize, 1)), position_(position) {}
+BlockReader::BlockReader(const ByteSource& source, uint64_t position, size_t blockSize, size_t firstBlockSize)
+    : source_(source),
+      blockSize_(std::max<size_t>(blockSize, 1)),
+      nextFill_(firstBlockSize > 0 && firstBlockSize < blockSize_ ? firstBlockSize : blockSize_),
+      position_(position) {}
 
 bool BlockReader::skip(uint64_t count) {
   if (count > std::numeric_limits<uint64_t>::max() - position_) return false;
@@ -67,8 +70,13 @@ bool BlockReader::skip(uint64_t count) {
 // data ends before it.
 bool BlockReader::fill() {
   if (position_ >= blockStart_ && position_ - blockStart_ < blockLength_) return true;
+  if (capacity_ < nextFill_) {
+    block_.reset(new uint8_t[nextFill_]);
+    capacity_ = nextFill_;
+  }
   blockStart_ = position_;
-  blockLength_ = source_.readAt(position_, block_.data(), block_.size());
+  blockLength_ = source_.readAt(position_, block_.get(), nextFill_);
+  nextFill_ = blockSize_;
   return blockLength_ > 0;
 }
 
@@ -82,10 +90,17 @@ bool BlockReader::readByte(uint8_t& value) {
 size_t BlockReader::read(void* buffer, size_t count) {
   auto* out = static_cast<uint8_t*>(buffer);
   size_t done = 0;
-  while (done < count && fill()) {
+  while (done < count) {
+    if (!(position_ >= blockStart_ && position_ - blockStart_ < blockLength_) && count - done >= BlockSize) {
+      const size_t n = source_.readAt(position_, out + done, count - done);
+      done += n;
+      position_ += n;
+      break;
+    }
+    if (!fill()) break;
     size_t at = position_ - blockStart_;
     size_t n = std::min(count - done, blockLength_ - at);
-    std::memcpy(out + done, block_.data() + at, n);
+    std::memcpy(out + done, block_.get() + at, n);
     done += n;
     position_ += n;
   }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,18 +44,25 @@ class MemoryBytes : public ByteSource {
 
 class FileBytes : public ByteSource {
  public:
+  FileBytes() = default;
+  // Reads a file that the caller opened (and keeps open).
+  explicit FileBytes(const platform::InputFile& opened) : file_(&opened) {}
   // False when the path is no regular file that can be opened for reading.
-  bool open(const std::string& path) { return file_.open(path); }
+  bool open(const std::string& path) {
+    file_ = &own_;
+    return own_.open(path);
+  }
   // Asks no more than the file holds, so that a block read at the end of
   // the file takes one system call.
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override {
-    if (offset >= file_.size()) return 0;
-    return file_.readAt(offset, buffer, static_cast<size_t>(std::min<uint64_t>(count, file_.size() - offset)));
+    if (offset >= file_->size()) return 0;
+    return file_->readAt(offset, buffer, static_cast<size_t>(std::min<uint64_t>(count, file_->size() - offset)));
   }
-  uint64_t size() const override { return file_.size(); }
+  uint64_t size() const override { return file_->size(); }
 
  private:
-  platform::InputFile file_;
+  platform::InputFile own_;
+  const platform::InputFile* file_ = &own_;
 };
 
 // A part of another source, read as a source of its own: offset 0 is the
@@ -100,8 +108,10 @@ class BlockReader {
   static constexpr size_t BlockSize = 4096;
 
   // A reader that expects long runs of data (whole segments) takes larger
-  // blocks.
-  explicit BlockReader(const ByteSource& source, uint64_t position = 0, size_t blockSize = BlockSize);
+  // blocks. A first block smaller than the others suits readers that are
+  // mostly done within it (the leading segments of a photo).
+  explicit BlockReader(const ByteSource& source, uint64_t position = 0, size_t blockSize = BlockSize,
+                       size_t firstBlockSize = 0);
 
   uint64_t position() const { return position_; }
   void seek(uint64_t position) { position_ = position; }
@@ -112,6 +122,9 @@ class BlockReader {
   // One byte; false at the end of the data.
   bool readByte(uint8_t& value);
   // Up to count bytes; the number read. The position moves by that number.
+  // What the block does not hold comes in one request of just that size
+  // when it is at least BlockSize long, so a long segment costs one read
+  // however long it is, and nothing behind it is fetched.
   size_t read(void* buffer, size_t count);
   // Exactly count bytes or false (the position then stays where it was).
   bool readExact(void* buffer, size_t count);
@@ -120,7 +133,12 @@ class BlockReader {
   bool fill();
 
   const ByteSource& source_;
-  std::vector<uint8_t> block_;
+  // Allocated at the first fill, and not cleared: it only ever holds what
+  // was read into it.
+  std::unique_ptr<uint8_t[]> block_;
+  size_t blockSize_;
+  size_t capacity_ = 0;
+  size_t nextFill_;  // bytes the next fill asks for
   uint64_t blockStart_ = 0;
   size_t blockLength_ = 0;
   uint64_t position_;

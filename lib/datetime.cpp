@@ -1,7 +1,6 @@
 #include "lib/datetime.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace zantrel {
 
@@ -38,10 +37,20 @@ void civilFromDays(int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(yoe + era * 400 + (month <= 2));
 }
 
+// As printf's "%0*ld": at least width characters, the sign counted, zeros
+// between the sign and the digits. Names get dates by the thousand, so this
+// runs often enough for a formatted print to show.
 void appendNumber(std::string& out, long value, int width) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%0*ld", width, value);
-  out += buf;
+  char digits[24];
+  int n = 0;
+  unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) out += '-';
+  for (int pad = width - n - (value < 0 ? 1 : 0); pad > 0; --pad) out += '0';
+  while (n > 0) out += digits[--n];
 }
 
 }  // namespace
@@ -128,7 +137,11 @@ std::string dateTimeText(DateTime value) {
 
 std::string formatDateTime(std::string_view format, DateTime value) {
   if (format.empty()) return dateTimeText(value);
-  const DateParts p = decodeDateTime(value);
+  return formatDateParts(format, decodeDateTime(value), value);
+}
+
+std::string formatDateParts(std::string_view format, const DateParts& p, DateTime value) {
+  if (format.empty()) return dateTimeText(value);
   std::string out;
   size_t i = 0;
   while (i < format.size()) {

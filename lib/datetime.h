@@ -46,6 +46,9 @@ int dayOfWeek(DateTime value);
 // mmm, mmmm, d ... dddddd, h, hh, n, nn, s, ss); other characters stand for
 // themselves. An empty format gives the standard rendering.
 std::string formatDateTime(std::string_view format, DateTime value);
+// The same with value's fields already decoded (p = decodeDateTime(value)),
+// for callers that render one date in many formats.
+std::string formatDateParts(std::string_view format, const DateParts& p, DateTime value);
 
 // "yyyy-mm-dd hh:nn:ss", or "yyyy-mm-dd" alone at exactly midnight.
 std::string dateTimeText(DateTime value);

@@ -70,6 +70,12 @@ size_t fastPos(std::string_view pattern, std::string_view text, bool ignoreCase,
   const size_t m = pattern.size();
   const size_t n = text.size();
   if (m == 0 || m > n) return 0;
+  if (!ignoreCase) {
+    // Names are short: setting up a skip table would cost more than the
+    // library's search.
+    const size_t at = start - 1 < n ? text.find(pattern, start - 1) : std::string_view::npos;
+    return at == std::string_view::npos ? 0 : at + 1;
+  }
   const auto& up = upperTable();
   auto fold = [&](char c) -> unsigned char {
     unsigned char b = static_cast<unsigned char>(c);

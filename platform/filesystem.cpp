@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/localtime.h"
+#include "platform/stat_status.h"
 #include "platform/write_all.h"
 
 namespace platform {
@@ -72,6 +73,10 @@ bool folderReadable(const std::string& folder) {
   return true;
 }
 
+bool folderWritable(const std::string& folder) {
+  return ::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return ListStatus::CannotOpen;
@@ -118,14 +123,33 @@ ObjectKind objectKind(const std::string& path) {
 }
 
 FileStatus fileStatus(const std::string& path) {
-  FileStatus result;
   struct stat st {};
-  if (!statFollow(path, st)) return result;
+  if (!statFollow(path, st)) return FileStatus{};
+  return statusOf(st);
+}
+
+FileStatus statusOf(const struct stat& st) {
+  FileStatus result;
   result.exists = true;
   result.isFolder = S_ISDIR(st.st_mode);
+  result.isFile = S_ISREG(st.st_mode);
+  result.ownerWritable = (st.st_mode & S_IWUSR) != 0;
   result.size = static_cast<uint64_t>(st.st_size);
-  result.localWriteTime = localDateTimeOf(unixTimeOf(st.st_mtim));
+  result.writeSeconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+  result.writeNanoseconds = static_cast<int64_t>(st.st_mtim.tv_nsec);
   return result;
+}
+
+zantrel::DateTime localWriteTime(const FileStatus& status) {
+  return status.exists ? localDateTimeOf(UnixTime{status.writeSeconds, status.writeNanoseconds}) : 0.0;
+}
+
+zantrel::DateTime fileAgeOf(const FileStatus& status) {
+  if (!status.isFile) return -1.0;
+  zantrel::DateParts p;
+  if (!localPartsOf(UnixTime{status.writeSeconds, 0}, p) || p.year < 1980 || p.year > 2107) return -1.0;
+  // Two-second steps, as a DOS date-time holds them.
+  return zantrel::encodeDateTime(p.year, p.month, p.day, p.hour, p.minute, p.second & ~1);
 }
 
 int64_t objectSize(const std::string& path) {
@@ -148,19 +172,9 @@ zantrel::DateTime accessTime(const std::string& path) {
   return statFollow(path, st) ? localDateTimeOf(unixTimeOf(st.st_atim)) : 0.0;
 }
 
-zantrel::DateTime writeTime(const std::string& path) {
-  struct stat st {};
-  return statFollow(path, st) ? localDateTimeOf(unixTimeOf(st.st_mtim)) : 0.0;
-}
+zantrel::DateTime writeTime(const std::string& path) { return localWriteTime(fileStatus(path)); }
 
-zantrel::DateTime fileAge(const std::string& path) {
-  struct stat st {};
-  if (!statFollow(path, st) || !S_ISREG(st.st_mode)) return -1.0;
-  zantrel::DateParts p;
-  if (!localPartsOf(UnixTime{st.st_mtim.tv_sec, 0}, p) || p.year < 1980 || p.year > 2107) return -1.0;
-  // Two-second steps, as a DOS date-time holds them.
-  return zantrel::encodeDateTime(p.year, p.month, p.day, p.hour, p.minute, p.second & ~1);
-}
+zantrel::DateTime fileAge(const std::string& path) { return fileAgeOf(fileStatus(path)); }
 
 bool setTimes(const std::string& path, zantrel::DateTime access, zantrel::DateTime write) {
   if (path.empty() || (access == 0.0 && write == 0.0)) return false;

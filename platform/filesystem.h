@@ -41,6 +41,11 @@ ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entri
 // without reading it.
 bool folderReadable(const std::string& folder);
 
+// Whether this process may create and remove names in the folder ("" is
+// the current folder), as the system decides for its effective ids; false
+// also for a folder that does not exist or lies on a read-only mount.
+bool folderWritable(const std::string& folder);
+
 // ---- Queries ---------------------------------------------------------------
 
 enum class ObjectKind { Missing, File, Folder, Other };
@@ -49,16 +54,25 @@ enum class ObjectKind { Missing, File, Folder, Other };
 // dangling link.
 ObjectKind objectKind(const std::string& path);
 
-// What a content reader needs to know of a path, from a single stat call
-// (following symbolic links): whether it is there, whether it is a folder,
-// its size and its local last-write time.
+// What one stat call (following symbolic links) tells of a path, kept so
+// that nothing asks the system again: whether it is there and what it is,
+// its size, whether the owner may write it, and its last-write time.
 struct FileStatus {
   bool exists = false;
   bool isFolder = false;
+  bool isFile = false;  // a regular file
+  bool ownerWritable = false;
   uint64_t size = 0;
-  zantrel::DateTime localWriteTime = 0;
+  int64_t writeSeconds = 0;  // since 1970-01-01 UTC
+  int64_t writeNanoseconds = 0;
 };
 FileStatus fileStatus(const std::string& path);
+
+// The local last-write time of the status (writeTime of the path it came
+// from); 0 when it tells of nothing.
+zantrel::DateTime localWriteTime(const FileStatus& status);
+// fileAge (below) of the path the status came from.
+zantrel::DateTime fileAgeOf(const FileStatus& status);
 
 // Size in bytes of the object the path reaches; a folder counts as 0, and
 // -1 means that nothing can be reached.

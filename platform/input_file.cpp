@@ -6,17 +6,30 @@
 
 #include <cerrno>
 
+#include "platform/stat_status.h"
+
 namespace platform {
 
 InputFile::~InputFile() { close(); }
 
 bool InputFile::open(const std::string& path) {
+  FileStatus status;
+  return open(path, status);
+}
+
+bool InputFile::open(const std::string& path, FileStatus& status) {
   close();
+  status = FileStatus{};
   // O_NONBLOCK keeps a FIFO that slipped through from blocking the open.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return false;
+  }
+  status = statusOf(st);
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }

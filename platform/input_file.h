@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/filesystem.h"
+
 namespace platform {
 
 class InputFile {
@@ -19,6 +21,9 @@ class InputFile {
   // Opens a regular file for reading; false when it cannot be opened or is
   // no regular file (a folder, a FIFO, a device).
   bool open(const std::string& path);
+  // The same, and what the open file is, from the one fstat the open needs
+  // anyway (status.exists false when the open itself failed).
+  bool open(const std::string& path, FileStatus& status);
   void close();
   bool isOpen() const { return fd_ >= 0; }
   uint64_t size() const { return size_; }

@@ -21,7 +21,9 @@ demo_packages=(cmake ninja-build g++ zlib1g-dev)
 test_packages=("${demo_packages[@]}" libgtest-dev tzdata desktop-file-utils libglib2.0-bin shared-mime-info
   groff-base dpkg-dev)
 fuzz_packages=(cmake ninja-build zlib1g-dev clang-14 libclang-rt-14-dev)
-bench_packages=("${demo_packages[@]}" time)
+# bench/run.sh: strace counts system calls, time measures peak memory;
+# jhead, exiv2 and exiftool are the programs it compares zantrel with.
+bench_packages=("${demo_packages[@]}" time strace jhead exiv2 libimage-exiftool-perl)
 
 tasks=("$@")
 [ ${#tasks[@]} -eq 0 ] && tasks=(test fuzz bench)

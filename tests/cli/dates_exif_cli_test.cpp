@@ -2,6 +2,8 @@
 // date: naming by that date and setting the file's time stamps from it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "cli/harness.h"
@@ -138,6 +140,39 @@ TEST(ExifDatesCli, NiceMediaLibraryPrefixesOnlyPhotosWithACaptureDate) {
   RunResult r = runZantrel({"-cm=" + (dir / "lib").string(), "-nice"}, dir / "cam");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(dir.list("lib/Imgs/o/2013/04"), (Names{"130412-1530_dsc1.jpg", "dsc2.jpg"})) << r.out;
+}
+
+// What selection saw of a file's time no longer holds once -st has set it:
+// the EXIF-date step after it must see the new time and set the capture
+// date back.
+TEST(ExifDatesCli, TimeSetByTheSetTimeStepIsSeenByTheExifDateStep) {
+  TempDir dir;
+  photo(dir, "x.jpg", 44);
+  RunResult r = runZantrel({"-st=2011-05-06", "-de", "x.jpg"}, dir.path());
+  EXPECT_TRUE(hasLine(r, "x.jpg LastWriteDateTime adjusted: 2013-04-12 15:30:44 -> 2011-05-06")) << r.out;
+  EXPECT_TRUE(hasLine(r, "x.jpg Create+Write adjusted to: 2013-04-12 15:30:44")) << r.out;
+  EXPECT_EQ(localMtimeText(dir / "x.jpg"), "2013-04-12 15:30:44");
+}
+
+// The photo preset opens each photo once; a read-only one still ends up
+// writable under its new name, and one that cannot be read is named by its
+// file date.
+TEST(ExifDatesCli, ReadOnlyAndUnreadablePhotos) {
+  TempDir dir;
+  const auto locked = photo(dir, "IMG_1.JPG", 44);
+  ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+  RunResult r = runZantrel({"-i", "IMG_1.JPG"}, dir.path());
+  EXPECT_TRUE(hasLine(r, "IMG_1.JPG -> 130412-1530_IMG_1.jpg")) << r.out;
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "130412-1530_IMG_1.jpg").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+
+  const auto hidden = photo(dir, "IMG_2.JPG", 44, "2001:01:01 01:01:01");
+  ASSERT_EQ(::chmod(hidden.c_str(), 0200), 0);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  r = runZantrelVia("setpriv --reuid=65534 --regid=65534 --clear-groups", {"-t", "-i", "IMG_2.JPG"}, dir.path());
+  EXPECT_TRUE(hasLine(r, "Warning: no Exif date found, using filedate. (IMG_2.JPG)")) << r.out << r.err;
+  EXPECT_TRUE(hasLine(r, "IMG_2.JPG -> 130412-1530_IMG_2.jpg (test)")) << r.out << r.err;
 }
 
 }  // namespace

@@ -38,11 +38,18 @@ TEST(ExitStatusCli, EachOutcomeGivesItsStatus) {
       {"nothing needed", [](const TempDir& d) { d.write("a.jpg"); return std::vector<std::string>{"-l", "a.jpg"}; },
        0, ""},
       {"nothing matched", [](const TempDir&) { return std::vector<std::string>{"*.jpg"}; }, 0, ""},
-      {"test mode shows a clash without failing",
+      {"test mode shows a clash the real run would fail on",
        [](const TempDir& d) {
          d.write("a.jpg");
          d.write("x_a.jpg");
          return std::vector<std::string>{"-t", "-pre=x_", "a.jpg"};
+       },
+       2, "a.jpg -> x_a.jpg (test)"},
+      {"test mode shows a clash that -ded settles",
+       [](const TempDir& d) {
+         d.write("a.jpg");
+         d.write("x_a.jpg");
+         return std::vector<std::string>{"-t", "-ded", "-pre=x_", "a.jpg"};
        },
        0, "a.jpg -> x_a.jpg (test)"},
       {"overwrite warning",
@@ -156,8 +163,6 @@ TEST(ExitStatusCli, AFailureInAnEarlyPassCounts) {
   EXPECT_TRUE(dir.exists("x_b.jpg"));
 }
 
-bool setprivAvailable() { return std::system("command -v setpriv >/dev/null 2>&1") == 0; }
-
 constexpr uid_t Nobody = 65534;
 
 // Runs zantrel in dir as an unprivileged user, for whom permission bits
@@ -165,7 +170,7 @@ constexpr uid_t Nobody = 65534;
 RunResult runAsNobody(const TempDir& dir, const std::vector<std::string>& args) {
   fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
-  return runZantrelVia("setpriv --reuid=65534 --regid=65534 --clear-groups", args, dir.path());
+  return runZantrelAsNobody(args, dir.path());
 }
 
 fs::path nobodysFolder(const TempDir& dir, const std::string& name) {

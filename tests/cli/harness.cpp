@@ -95,8 +95,7 @@ RunResult runZantrel(const std::vector<std::string>& args, const fs::path& cwd, 
   return runProgramFile(ZANTREL_BINARY, args, cwd, env);
 }
 
-RunResult runProgramFile(const std::string& programFile, const std::vector<std::string>& args, const fs::path& cwd,
-                         const EnvList& env) {
+std::vector<std::string> runEnvironment(const fs::path& cwd, const EnvList& env) {
   std::map<std::string, std::string> vars;
   for (char** e = environ; *e; ++e) {
     std::string entry(*e);
@@ -110,6 +109,12 @@ RunResult runProgramFile(const std::string& programFile, const std::vector<std::
   for (const auto& [k, v] : env) vars[k] = v;
   std::vector<std::string> envStrings;
   for (const auto& [k, v] : vars) envStrings.push_back(k + "=" + v);
+  return envStrings;
+}
+
+RunResult runProgramFile(const std::string& programFile, const std::vector<std::string>& args, const fs::path& cwd,
+                         const EnvList& env) {
+  std::vector<std::string> envStrings = runEnvironment(cwd, env);
 
   std::vector<char*> argv;
   std::string program = programFile;
@@ -209,6 +214,12 @@ RunResult runZantrelVia(const std::string& launcher, const std::vector<std::stri
   r.out = capture.read("out");
   r.err = capture.read("err");
   return r;
+}
+
+bool setprivAvailable() { return std::system("command -v setpriv >/dev/null 2>&1") == 0; }
+
+RunResult runZantrelAsNobody(const std::vector<std::string>& args, const fs::path& cwd) {
+  return runZantrelVia("setpriv --reuid=65534 --regid=65534 --clear-groups", args, cwd);
 }
 
 namespace {

@@ -53,11 +53,21 @@ RunResult runZantrel(const std::vector<std::string>& args, const std::filesystem
 RunResult runProgramFile(const std::string& program, const std::vector<std::string>& args,
                          const std::filesystem::path& cwd, const EnvList& env = {});
 
+// The environment of runZantrel, as "NAME=value" entries.
+std::vector<std::string> runEnvironment(const std::filesystem::path& cwd, const EnvList& env = {});
+
 // Runs zantrel in folder cwd through a launcher, by the shell: the
 // launcher command line (such as "setpriv --reuid=65534 ...") gets the
 // binary and the arguments after it. TZ is set as for runZantrel.
 RunResult runZantrelVia(const std::string& launcher, const std::vector<std::string>& args,
                         const std::filesystem::path& cwd);
+
+// Whether setpriv is there to run zantrel as an unprivileged user.
+bool setprivAvailable();
+
+// runZantrelVia as user and group 65534 with no other groups: a user for
+// whom permission bits hold, as they do not for root.
+RunResult runZantrelAsNobody(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 
 // Text single-quoted for the shell.
 std::string shellQuoted(const std::string& text);

@@ -112,6 +112,23 @@ TEST(RenameCli, ClashWithoutOptionKeepsBoth) {
   EXPECT_EQ(logRecords(dir), (Names{record({"ERROR", "a.jpg", "x_a.jpg", "can not rename file"})}));
 }
 
+// A file of the new name whose date lies outside 1980..2107 does not count
+// as an existing file, so no option may settle the clash by deleting: the
+// refused rename is an error and both files stay as they were.
+TEST(RenameCli, ClashWithAFileOutsideTheDateRangeIsAnError) {
+  for (const Names& options : {Names{}, Names{"-ded"}, Names{"-des"}}) {
+    TempDir dir;
+    dir.write("a.jpg", "source");
+    setLocalMtime(dir.write("x_a.jpg", "existing"), 1975, 1, 1, 0, 0, 0);
+    Names args = options;
+    args.insert(args.end(), {"-pre=x_", "a.jpg"});
+    RunResult r = runZantrel(args, dir.path());
+    EXPECT_EQ(r.out, "ERROR Can't rename file a.jpg -> x_a.jpg !\n") << options.size();
+    EXPECT_EQ(dir.read("a.jpg"), "source");
+    EXPECT_EQ(dir.read("x_a.jpg"), "existing");
+  }
+}
+
 // A new name that is another hard link of the same file: no rename can
 // make it the file's only name, so it is an error, not a success, and even
 // -ded and -des must not remove either name.

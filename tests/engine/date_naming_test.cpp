@@ -19,6 +19,38 @@ TEST(IsFullDateTimeName, MatchesTheWholeNameOnly) {
   for (const char* name : no) EXPECT_FALSE(isFullDateTimeName(name)) << name;
 }
 
+TEST(IsFullDateTimeName, ShortestAndLongestForms) {
+  EXPECT_TRUE(isFullDateTimeName("130412153045"));         // 12 characters
+  EXPECT_TRUE(isFullDateTimeName("2013-04-12_15-30-45"));  // 19
+  EXPECT_FALSE(isFullDateTimeName("30412153045"));
+  EXPECT_FALSE(isFullDateTimeName("2013-04-12_15-30-45-"));
+  EXPECT_FALSE(isFullDateTimeName("x130412153045"));
+}
+
+// A name is searched for a date's renderings only when it holds the year
+// in four digits or in two; either alone must be enough.
+TEST(RemoveDates, FindsTheDateByEitherFormOfTheYear) {
+  struct Case {
+    DateTime date;
+    const char* name;
+    const char* expected;
+  };
+  const DateTime year5 = encodeDateTime(5, 6, 7, 8, 9, 10);
+  const DateTime year2000 = encodeDateTime(2000, 1, 2, 3, 4, 5);
+  const Case cases[] = {
+      {April12, "IMG_0001.jpg", "IMG_0001.jpg"},         // neither "13" nor "2013"
+      {April12, "IMG_0013.jpg", "IMG_0013.jpg"},         // the digits, but no rendering
+      {April12, "a_130412_b.jpg", "a_b.jpg"},            // two-digit year only
+      {April12, "2013_a.jpg", "_a.jpg"},                 // four-digit year only
+      {April12, "a__b--c_-_d.jpg", "a_b-c-d.jpg"},       // no year: still tidied
+      {year5, "0005-06-07 x.jpg", " x.jpg"},             // a year below 100 in four digits
+      {year5, "050607 y.jpg", " y.jpg"},
+      {year2000, "000102-0304 z.jpg", " z.jpg"},
+      {year2000, "shot 2000_01.jpg", "shot .jpg"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(removeDates(c.name, c.date), c.expected) << c.name;
+}
+
 TEST(ItemDateFormat, AddsSecondsForFullDateNames) {
   EXPECT_EQ(itemDateFormat(DefaultFormat, "130412-153045.jpg"), "yymmdd-hhnnss");
   EXPECT_EQ(itemDateFormat("yyyy", "20130412_153045.JPG"), "yyyyss");

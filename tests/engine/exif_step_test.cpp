@@ -19,9 +19,9 @@ namespace {
 const std::string ErrorLine = "Error: Can not find Exif date? (IMG_1.JPG)";
 const std::string WarningLine = "Warning: no Exif date found, using filedate. (IMG_1.JPG)";
 
-DateTime failingReader(const std::string&) { throw std::runtime_error("broken maker note"); }
-DateTime tooEarlyReader(const std::string&) { return 0.999; }  // 1899-12-30 23:58
-DateTime fixedReader(const std::string&) { return encodeDateTime(2008, 5, 17, 14, 30, 0); }
+DateTime failingReader(const TPassItem&) { throw std::runtime_error("broken maker note"); }
+DateTime tooEarlyReader(const TPassItem&) { return 0.999; }  // 1899-12-30 23:58
+DateTime fixedReader(const TPassItem&) { return encodeDateTime(2008, 5, 17, 14, 30, 0); }
 
 struct StepRun {
   TPassItem item;

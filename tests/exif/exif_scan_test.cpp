@@ -1,6 +1,7 @@
 // The container scan: which segment is the EXIF block, the segment limits,
 // the TIFF path, status texts and broken files.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <sys/stat.h>
 
 #include "cli/harness.h"
@@ -55,9 +56,24 @@ class CountingSource : public MemoryBytes {
       : MemoryBytes(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())) {}
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override {
     ++reads;
-    return MemoryBytes::readAt(offset, buffer, count);
+    const size_t n = MemoryBytes::readAt(offset, buffer, count);
+    end = std::max<uint64_t>(end, offset + n);
+    return n;
   }
   mutable int reads = 0;
+  mutable uint64_t end = 0;  // one past the last byte handed out
+};
+
+// The scan as the capture date makes it: no texts, nothing after the block.
+struct DateScan {
+  TimgData data{BuildFactsOnly};
+  DateScan() { data.StopAfterExif = true; }
+  DateTime run(const ByteSource& source) {
+    data.scanJpeg(source);
+    if (!data.hasExif()) return 0;
+    data.parseExifBlock();
+    return data.TagReader->exifDateTime();
+  }
 };
 
 TEST(ExifScan, MissingFileLeavesStatusEmpty) {
@@ -366,6 +382,58 @@ TEST(ExifScan, CaptureDateOfCameraFiles) {
   }
   EXPECT_EQ(readExifCaptureDate((dir / "missing.jpg").string()), 0.0);
   EXPECT_EQ(readExifCaptureDate(dir.write("plain.jpg", JpegBuilder().app0().dqt().build()).string()), 0.0);
+}
+
+TEST(ExifScan, CaptureDateReadsOneSmallBlockAndStopsAfterTheExifBlock) {
+  for (bool bigEndian : {false, true}) {
+    CameraShot shot;
+    shot.bigEndian = bigEndian;
+    const std::string bytes = JpegBuilder().app0().app1Exif(cameraTiff(shot)).comment().dqt().sof().build();
+    CountingSource source(bytes);
+    DateScan scan;
+    EXPECT_DOUBLE_EQ(scan.run(source), ShotDate);
+    EXPECT_EQ(source.reads, 1);
+    EXPECT_LE(source.end, 4096u);
+    EXPECT_EQ(scan.data.CommentBlock, nullptr);  // never reached
+    EXPECT_TRUE(scan.data.TagReader->Tags.empty());  // no entry lists
+    EXPECT_TRUE(scan.data.TagReader->ReportText.empty());  // no texts
+  }
+}
+
+// The date values lie 20 KB into a 60 KB block: one read beyond the first
+// block brings the rest of the segment, and nothing after it is read.
+TEST(ExifScan, CaptureDateBeyondTheFirstBlock) {
+  TiffBuilder tiff;
+  const int ifd0 = tiff.addDirectory();
+  const int exif = tiff.addDirectory();
+  tiff.undefined(ifd0, TagMakerNote, std::string(20000, 'm')).pointer(ifd0, TagExifOffset, exif);
+  tiff.ascii(exif, TagDateTimeOriginal, "2013:04:12 15:30:45");
+  tiff.addBlob(std::string(40000, 't'));
+  const std::string app1 = JpegBuilder().app1Exif(tiff.build()).build(false);
+  const std::string bytes = app1 + JpegBuilder().comment().dqt().build().substr(2);
+  CountingSource source(bytes);
+  DateScan scan;
+  EXPECT_DOUBLE_EQ(scan.run(source), ShotDate);
+  EXPECT_EQ(source.reads, 2);
+  EXPECT_EQ(source.end, app1.size());
+}
+
+// IFD0 is walked a second time when the date is asked for, after its
+// sub-directories: where both hold a DateTime (and nothing better is
+// there), IFD0's counts, whether or not texts are built.
+TEST(ExifScan, DateTimeOfTheFirstDirectoryWinsOverASubDirectorys) {
+  TiffBuilder tiff;
+  const int ifd0 = tiff.addDirectory();
+  const int exif = tiff.addDirectory();
+  tiff.ascii(ifd0, TagDateTime, "2010:01:01 10:00:00").pointer(ifd0, TagExifOffset, exif);
+  tiff.ascii(exif, TagDateTime, "2011:02:02 11:00:00");
+  TempDir dir;
+  const std::string path = dir.write("two.jpg", JpegBuilder().app1Exif(tiff.build()).build()).string();
+  const DateTime first = encodeDateTime(2010, 1, 1, 10, 0, 0);
+  EXPECT_DOUBLE_EQ(readExifCaptureDate(path), first);
+  Scan full;
+  scanAs(full, dir, "two.jpg", dir.read("two.jpg"));
+  EXPECT_DOUBLE_EQ(full.date, first);
 }
 
 }  // namespace

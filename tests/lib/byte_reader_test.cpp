@@ -80,6 +80,32 @@ TEST(BlockReader, SkipsAndReadsAcrossBlocks) {
   EXPECT_EQ(b, 'a');
 }
 
+// A small first block for readers that are mostly done within it; what
+// lies beyond a block comes in one request however long it is.
+TEST(BlockReader, SmallFirstBlockAndLongReadsInOneRequest) {
+  std::string data(200000, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
+  CountingSource source(data);
+  BlockReader reader(source, 0, 65536, 4096);
+  std::string part(3000, '\0');
+  EXPECT_EQ(reader.read(part.data(), part.size()), part.size());
+  EXPECT_EQ(part, data.substr(0, 3000));
+  EXPECT_EQ(source.reads, 1);  // 4 KiB, not 64
+  std::string rest(150000, '\0');
+  EXPECT_EQ(reader.read(rest.data(), rest.size()), rest.size());
+  EXPECT_EQ(rest, data.substr(3000, 150000));
+  EXPECT_EQ(source.reads, 2);  // the block's tail and then one direct read
+  uint8_t b = 0;
+  EXPECT_TRUE(reader.readByte(b));
+  EXPECT_EQ(b, static_cast<uint8_t>(data[153000]));
+  EXPECT_EQ(source.reads, 3);  // a full block again
+  reader.seek(199999);
+  EXPECT_TRUE(reader.readByte(b));
+  EXPECT_FALSE(reader.readByte(b));
+  std::string past(70000, '\0');
+  EXPECT_EQ(reader.read(past.data(), past.size()), 0u);
+}
+
 }  // namespace
 
 TEST(ByteWindow, ReadsOnlyItsPartOfTheSource) {

@@ -1,0 +1,48 @@
+// -pairs: photo sets keep one name. The files beside an item that share
+// its base name (ignoring case) and carry a companion extension (a RAW or
+// JPEG twin, a sidecar such as .xmp or .thm), and the sidecars named after
+// a whole name (IMG_1.JPG.xmp), follow the item: each takes the item's new
+// base name with its own extension, right after the item's rename or copy,
+// with a line and a record of its own.
+//
+// When a pass selects several files of one set, one leads: the first with
+// a capture date, JPEG and HEIC before RAW (then any other file, then a
+// sidecar); the others follow it and are not walked on their own. The plan
+// is made from the lists and folder listings that the pass has already
+// read, before anything is renamed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/item.h"
+#include "lib/datetime.h"
+#include "lib/files.h"
+
+namespace zantrel {
+
+struct TPairPlan {
+  // By entry of the pass's list: the files that follow it.
+  std::vector<std::vector<TFollower>> Followers;
+  // By entry: it follows another entry.
+  std::vector<bool> Follows;
+};
+
+// The capture date of a file, 0 for none; asked only to choose between
+// twins that a pass selects together.
+using CaptureDateProbe = DateTime (*)(const std::string& path);
+
+// The plan of a file pass over names (the long-name list), whose folders
+// listings holds. probe may be nullptr: then no date is read and the
+// order of kinds alone decides.
+TPairPlan planPairs(const TNameList& names, const TFolderListings& listings, CaptureDateProbe probe);
+
+// The new name part of a follower of a leader whose new name part is
+// leaderName.
+std::string followerName(const std::string& leaderName, const TFollower& follower);
+
+// After the leader's ending placed it (leader.PlacedAt not empty): the
+// follower, as an item of its own, renamed or copied as the run does it.
+void followLeader(const TPassItem& leader, const TFollower& follower, TPassItem& item);
+
+}  // namespace zantrel

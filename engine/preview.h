@@ -1,0 +1,34 @@
+// A test run tells where the real run would not do what a " (test)" line
+// shows. The lines stay as they are; a note on standard error names the
+// item and the reason, and the item counts as one that would fail.
+//
+// A preview changes nothing on disk, so it keeps what its own lines would
+// have changed: the names its renames would take and free, in the order
+// shown, for every pass of the run. A later item is checked against that
+// state, not against a disk that the real run would have changed by then.
+// The cost stays small: one look at the new name where the preview knows
+// nothing of it, and one access check per folder for the whole run.
+#pragma once
+
+#include <string>
+
+namespace zantrel {
+
+// After the " (test)" line of a rename of source to target (folder: a
+// folder rename). mustExist: the source may be gone (an undo), so look.
+// True when the real run would give source that name.
+bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder,
+                          bool mustExist = false);
+
+// After a test-mode copy line: the real copy would fail where the folder
+// (or, for one still to be made, the nearest folder above it that exists)
+// cannot be written.
+void checkPreviewedCopy(const std::string& source, const std::string& folder);
+
+// Whether something is at path as the preview would have left it.
+bool previewFinds(const std::string& path);
+
+// A new run: the preview starts from the disk again.
+void forgetPreview();
+
+}  // namespace zantrel
