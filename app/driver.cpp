@@ -275,11 +275,15 @@ void undoSequence() {
                                escapeLogField(cut));
     if (rename) ++RunOutcome.OtherFailures;
   }
-  if (s.WriteLog && !s.Test) s.LogFileName = ownLogName(s.LogFileName);
+  if (s.WriteLog && !s.Test) {
+    s.LogFileName = ownLogName(s.LogFileName);
+    if (!openRunLog()) ++RunOutcome.OtherFailures;
+  }
   runUndo(reading);
 }
 
 int finishRun(int code) {
+  closeRunLog();
   RunSettings.Replacements.clear();
   platform::flushOutput();
   platform::clearStatusLine();
@@ -310,6 +314,8 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     if (s.DateFromName && !s.ReadExif && !s.CopyMedia && !s.Nice) {
       hintOnce("date from name", "-dn changes nothing without a capture-date read (-i, -de, -dt=E, -cm, -nice)");
     }
+    // One log for every pass, looked at before the first change.
+    if (s.WriteLog && !s.Test && !openRunLog()) ++RunOutcome.OtherFailures;
     if (s.DirsAndFiles) folderPass(runOnePass);
     if (s.CopyMedia) mediaLibrarySequence(runOnePass);
     else if (s.Nice) niceSequence(runOnePass);

@@ -38,6 +38,10 @@ struct TRunOutcome {
   // The patterns of the run's passes that matched nothing, each once.
   std::vector<std::string> EmptyPatterns;
 
+  // The folders that a pass could not read, as reported, each once however
+  // many passes look into them.
+  std::vector<std::string> UnreadableFolders;
+
   // Set by whatever stops the run on a signal; the exit status is then the
   // shell's 128 + signal number.
   int Signal = 0;

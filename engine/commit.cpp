@@ -11,6 +11,7 @@
 #include "engine/rename_log.h"
 #include "engine/steps.h"
 #include "lib/files.h"
+#include "lib/paths.h"
 #include "lib/strings.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -33,47 +34,57 @@ bool sameName(const TPassItem& item) {
          platform::sameObject(item.ShortName, item.NewPath);
 }
 
-// The report of a done rename. The read-only attribute goes only once the
-// object has its new name, so a failed rename leaves it as it was. What
-// selection saw tells whether there is one to clear.
-void reportRenamed(TPassItem& item, const char* kind) {
-  if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
-  writeNameLine(item.ListedName, " -> " + item.NewPath);
-  markItem(ItemMark::Renamed);
-  item.PlacedAt = item.NewPath;
-  log({"rename", item.ListedName, item.NewPath, kind});
-}
-
-void renameItem(TPassItem& item, const char* kind, const char* errorText, const char* errorLog) {
-  if (!platform::renameNoReplace(item.ShortName, item.NewPath)) {
-    platform::writeLine(std::string(errorText) + item.ListedName + " -> " + item.NewPath + " !");
-    log({"ERROR", item.ListedName, item.NewPath, errorLog});
-    return;
-  }
-  reportRenamed(item, kind);
-}
-
 const char* const FolderError = "ERROR Can't rename directory ";
 const char* const FolderErrorLog = "can not rename directory";
 const char* const FileError = "ERROR Can't rename file ";
 const char* const FileErrorLog = "can not rename file";
 
+struct TBranch {
+  const char* kind;  // the last field of a rename record
+  const char* errorText;
+  const char* errorLog;
+};
+const TBranch FileBranch{"file", FileError, FileErrorLog};
+const TBranch FolderBranch{"directory", FolderError, FolderErrorLog};
+
+// The item keeps its name. Times that step 28 set are reported first,
+// under that name: the order of the lines is the order of the steps.
+void refuse(TPassItem& item, const TBranch& branch) {
+  reportExifTimes(item, item.ListedName);
+  platform::writeLine(std::string(branch.errorText) + item.ListedName + " -> " + item.NewPath + " !");
+  if (!RunSettings.Test) log({"ERROR", item.ListedName, item.NewPath, branch.errorLog});
+}
+
+// The report of a done rename. The read-only attribute goes only once the
+// object has its new name, so a failed rename leaves it as it was; a link
+// keeps what it leads to as it was.
+void reportRenamed(TPassItem& item, const TBranch& branch) {
+  // What selection saw tells whether there is a read-only attribute to clear.
+  if (!(item.StatusKnown && item.Status.ownerWritable)) platform::clearReadOnly(item.NewPath);
+  writeNameLine(item.ListedName, " -> " + item.NewPath);
+  markItem(ItemMark::Renamed);
+  item.PlacedAt = item.NewPath;
+  log({"rename", item.ListedName, item.NewPath, branch.kind});
+}
+
+void renameItem(TPassItem& item, const TBranch& branch) {
+  if (!platform::renameNoReplace(item.ShortName, item.NewPath)) return refuse(item, branch);
+  reportExifTimes(item, item.NewPath);
+  reportRenamed(item, branch);
+}
+
+// A name beginning with "." is hidden: no later run would list the item.
+bool hidesItem(const TPassItem& item) {
+  return !namePart(item.ListedName).starts_with('.') && namePart(item.NewPath).starts_with('.');
+}
+
 void commitFolder(TPassItem& item) {
   if (RunSettings.FolderDateFromFiles) adjustFolderDate(item);
   if (folderExists(item.NewPath)) {
-    if (sameName(item)) return;
-    platform::writeLine(FolderError + item.ListedName + " -> " + item.NewPath + " !");
-    log({"ERROR", item.ListedName, item.NewPath, FolderErrorLog});
-    return;
+    if (sameName(item)) return reportExifTimes(item, item.ListedName);
+    return refuse(item, FolderBranch);
   }
-  renameItem(item, "directory", FolderError, FolderErrorLog);
-}
-
-bool deleteOrReport(const std::string& path) {
-  std::string error;
-  if (platform::removeFile(path, error) != platform::Removal::Failed) return true;
-  platform::writeLine("ERROR! Failed to delete: " + path);
-  return false;
+  renameItem(item, FolderBranch);
 }
 
 // The rename itself refuses to replace anything, so it comes first; only
@@ -81,29 +92,45 @@ bool deleteOrReport(const std::string& path) {
 // is what stands in the way, and settle that clash by rule.
 void commitFile(TPassItem& item) {
   const TRunSettings& s = RunSettings;
-  if (platform::renameNoReplace(item.ShortName, item.NewPath)) return reportRenamed(item, "file");
-  if (fileExists(item.NewPath) && !sameName(item)) {
-    if (s.DeleteExistingDestination) {
-      platform::writeLine("WARNING destination exists - overwrite " + item.NewPath + " !");
-      log({"WARNING", item.ListedName, item.NewPath, "overwrite destination file"});
-      // The old file goes in the same step in which the item takes its
-      // name: a failure leaves it whole, and it was not deleted.
-      if (!platform::renameReplacingFile(item.ShortName, item.NewPath)) {
-        platform::writeLine("ERROR! Failed to delete: " + item.NewPath);
-        return;
-      }
-      return reportRenamed(item, "file");
-    }
-    if (s.DeleteExistingSource) {
-      platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
-      log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
-      if (deleteOrReport(item.ListedName)) markItem(ItemMark::Deleted);
+  if (platform::renameNoReplace(item.ShortName, item.NewPath)) {
+    reportExifTimes(item, item.NewPath);
+    return reportRenamed(item, FileBranch);
+  }
+  // A rename that failed, or a name that leads to the item itself (a link
+  // to it, or the item is a link to it): deleting either side would lose
+  // the only copy.
+  if (!fileExists(item.NewPath) || sameName(item) || platform::leadToSameObject(item.ShortName, item.NewPath)) {
+    return refuse(item, FileBranch);
+  }
+  if (s.DeleteExistingDestination) {
+    // The old file goes in the same step in which the item takes its name:
+    // a failure leaves it whole, and it was not deleted.
+    const bool replaced = platform::renameReplacingFile(item.ShortName, item.NewPath);
+    reportExifTimes(item, replaced ? item.NewPath : item.ListedName);
+    platform::writeLine("WARNING destination exists - overwrite " + item.NewPath + " !");
+    if (!replaced) {
+      platform::writeLine("ERROR! Failed to delete: " + item.NewPath);
+      log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
       return;
     }
+    log({"WARNING", item.ListedName, item.NewPath, "overwrite destination file"});
+    return reportRenamed(item, FileBranch);
   }
-  // A clash without an option to settle it, or a rename that failed.
-  platform::writeLine(FileError + item.ListedName + " -> " + item.NewPath + " !");
-  log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
+  if (s.DeleteExistingSource) {
+    std::string error;
+    const bool deleted = platform::removeFile(item.ListedName, error) != platform::Removal::Failed;
+    reportExifTimes(item, item.ListedName);
+    platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
+    if (!deleted) {
+      platform::writeLine("ERROR! Failed to delete: " + item.ListedName);
+      log({"ERROR", item.ListedName, item.NewPath, FileErrorLog});
+      return;
+    }
+    markItem(ItemMark::Deleted);
+    log({"WARNING", item.ListedName, item.NewPath, "destination exists - delete source"});
+    return;
+  }
+  refuse(item, FileBranch);
 }
 
 }  // namespace
@@ -112,8 +139,14 @@ StepResult stepCommit(TPassItem& item) {
   const TRunSettings& s = RunSettings;
   // -fdff lets every item in, so that the folder date is set also where
   // the name stays.
-  if (item.ListedName == item.NewPath && !s.FolderDateFromFiles) return StepResult::EndItem;
-  if (item.ShortName.empty()) return StepResult::EndItem;
+  if ((item.ListedName == item.NewPath && !s.FolderDateFromFiles) || item.ShortName.empty()) {
+    reportExifTimes(item, item.ListedName);
+    return StepResult::EndItem;
+  }
+  if (hidesItem(item)) {
+    refuse(item, s.Folders ? FolderBranch : FileBranch);
+    return StepResult::EndItem;
+  }
   if (s.Test) {
     writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
     markItem(ItemMark::Previewed);

@@ -83,15 +83,16 @@ StepResult stepSetTime(TPassItem& item) {
   DateTime creation = 0, access = 0, write = 0;
   if (s.DateType == "C") {
     label = " CreateDateTime adjusted: ";
-    old = getCreationTime(item.AccessPath);
+    old = getCreationTime(item.AccessPath, Links::Itself);
     creation = target;
   } else if (s.DateType == "A") {
     label = " LastAccessDateTime adjusted: ";
-    old = getAccessTime(item.AccessPath);
+    old = getAccessTime(item.AccessPath, Links::Itself);
     access = target;
   } else {
     label = " LastWriteDateTime adjusted: ";
-    old = itemWriteTime(item);
+    // The time of what is set: a link's own.
+    old = getWriteTime(item.AccessPath, Links::Itself);
     write = target;
   }
   item.NameDate = old;
@@ -121,6 +122,9 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
   }
   const DateTime target = item.ExifDate + s.TimeShift;
   if (withinSeconds(target, age, ExifTolerance)) return StepResult::Continue;
+  // The times would be set on the name itself: a link compares its own, so
+  // that a second run leaves it alone too.
+  if (withinSeconds(target, fileAge(item.AccessPath, Links::Itself), ExifTolerance)) return StepResult::Continue;
 
   const std::string rest = " Create+Write adjusted to: " + dateTimeText(target);
   if (s.Test) {
@@ -128,16 +132,23 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
     markItem(ItemMark::Previewed);
     return StepResult::Continue;
   }
-  // Set under the old name: the rename comes after.
+  // Set under the old name: the rename comes after, and the commit reports
+  // the times under the name the file then has.
   item.TimesKnown = false;
   if (!setFileTimes(item.ListedName, target, 0, target)) {
     reportSetTimeFailure(item.ListedName);
     return StepResult::Continue;
   }
-  writeNameLine(item.NewPath, rest);
-  markItem(ItemMark::Dated);
-  if (s.WriteLog) writeLogLine({"time", item.NewPath, "Create+Write adjusted"});
+  item.TimesSetTo = target;
   return StepResult::Continue;
+}
+
+void reportExifTimes(TPassItem& item, const std::string& where) {
+  if (item.TimesSetTo == 0) return;
+  writeNameLine(where, " Create+Write adjusted to: " + dateTimeText(item.TimesSetTo));
+  markItem(ItemMark::Dated);
+  if (RunSettings.WriteLog) writeLogLine({"time", where, "Create+Write adjusted"});
+  item.TimesSetTo = 0;
 }
 
 DateTime folderMedianDate(const std::string& folder) {
@@ -159,7 +170,9 @@ void adjustFolderDate(const TPassItem& item) {
     writeNameLine(item.ListedName, " Error: no files in folder date found?");
     return;
   }
-  const DateTime old = getFolderWriteTime(item.ShortName);
+  // A folder reached through a link keeps its mode and times: the link
+  // gets the times.
+  const DateTime old = getFolderWriteTime(item.ShortName, Links::Itself);
   if (old == median) return;
   platform::clearReadOnly(item.ShortName);
   if (!setFolderTimes(item.ShortName, median, median, median)) {

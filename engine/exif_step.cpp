@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "engine/steps.h"
 #include "exif/capture_date.h"
+#include "lib/byte_reader.h"
 #include "lib/name_date.h"
 #include "lib/paths.h"
 #include "platform/console.h"
@@ -36,6 +37,12 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
   item.NoExifDate = true;
   try {
     item.ExifDate = reader(item);
+  } catch (const UnreadableFile& unreadable) {
+    // Not the same as a photo without a date: it must not be named by its
+    // file date as if it had been looked at.
+    item.Opened.reset();
+    reportUnreadable(item, unreadable.error);
+    return StepResult::EndItem;
   } catch (const std::exception&) {
     platform::writeLine("Error: Can not find Exif date? (" + item.ListedName + ")");
   }

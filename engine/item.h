@@ -51,6 +51,9 @@ struct TPassItem {
   bool NoExifDate = true;
   // FolderPart + WorkName, once the name is complete (rename ending only).
   std::string NewPath;
+  // The date that step 28 set as the file's times, 0 when it set none. The
+  // commit reports it, under the name the file has once it is done.
+  DateTime TimesSetTo = 0;
 
   // What the one look at AccessPath in selection told (a stat, or the fstat
   // of the opened file), so that no later step asks the system again.

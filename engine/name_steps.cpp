@@ -139,7 +139,10 @@ std::string simpleFileName(std::string_view name) {
     // Too long for an extension ("report.backup"): the dot is part of the name.
     return concat(folderPart(name), simpleText(trimControls(namePart(name))), {});
   }
-  return concat(folderPart(name), simpleText(trimControls(baseName(name))), asciiExtension(ext, simpleText));
+  // The extension goes by the base name's rule: a trailing blank, or any
+  // other character a simple name has not, does not stay in it.
+  const std::string simpleExt = ext.empty() ? ext : "." + simpleText(trimControls(std::string_view(ext).substr(1)));
+  return concat(folderPart(name), simpleText(trimControls(baseName(name))), asciiLowerText(simpleExt));
 }
 
 std::string downloadFileName(std::string_view name) {

@@ -112,8 +112,8 @@ class TPlanner {
   const TFolderIndex* indexOf(const std::string& folder) {
     const auto known = folders_.find(folder);
     if (known != folders_.end()) return &known->second;
-    const auto listing = listings_.find(folder);
-    if (listing == listings_.end()) return nullptr;
+    const auto listing = listings_.folders.find(folder);
+    if (listing == listings_.folders.end()) return nullptr;
     TFolderIndex index;
     for (const platform::FolderEntry& entry : listing->second) {
       if (entry.kind != platform::EntryKind::File) continue;

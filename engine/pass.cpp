@@ -2,6 +2,7 @@
 // object renamed by this pass is never met again, then walk it item by item.
 #include "engine/pass.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,13 @@ struct TPassLists {
 
 void noteEmptyPattern(const std::string& pattern);
 
+void reportUnreadableFolder(const std::string& folder) {
+  std::vector<std::string>& known = RunOutcome.UnreadableFolders;
+  if (std::find(known.begin(), known.end(), folder) != known.end()) return;
+  known.push_back(folder);
+  platform::writeLine("Error: Can not read folder " + folder);
+}
+
 // The patterns of FileSpec, up to the first empty one and at most 100.
 bool buildLists(TPassLists& lists) {
   const TRunSettings& s = RunSettings;
@@ -47,6 +55,7 @@ bool buildLists(TPassLists& lists) {
     found = found || hit;
     if (lists.LongNames.size() == before) noteEmptyPattern(pattern);
   }
+  for (const std::string& folder : listings.unreadable) reportUnreadableFolder(folder);
   return found;
 }
 
@@ -128,7 +137,15 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   }
 
   item.WorkName = item.ListedName;
-  if (s.Magic && fileExtension(item.ListedName).empty()) item.WorkName += detectExtension(item.ListedName);
+  if (s.Magic && fileExtension(item.ListedName).empty()) {
+    int readError = 0;
+    const std::string extension = detectExtension(item.ListedName, readError);
+    if (readError != 0) {
+      reportUnreadable(item, readError);
+      return false;
+    }
+    item.WorkName += extension;
+  }
 
   item.FolderPart = folderPart(item.WorkName);
   item.WorkName = namePart(item.WorkName);
@@ -171,7 +188,7 @@ void runPass() {
   const CaptureDateProbe probe = readExifCaptureDate;
   if (pairs) plan = planPairs(lists.LongNames, lists.Listings, s.ReadExif ? probe : nullptr);
   // What the folders held is about to change.
-  lists.Listings.clear();
+  lists.Listings = TFolderListings{};
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
     if (pairs && plan.Follows[i]) continue;  // walked with the item it follows
     TPassItem item;

@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "engine/steps.h"
 #include "platform/console.h"
+#include "platform/filesystem.h"
 
 namespace zantrel {
 
@@ -78,6 +79,10 @@ StepResult stepEnding(TPassItem& item) {
     return StepResult::EndItem;
   }
   return StepResult::Continue;
+}
+
+void reportUnreadable(const TPassItem& item, int error) {
+  platform::writeLine("Error: Can not read file " + item.ListedName + " (" + platform::errorText(error) + ")");
 }
 
 StepResult stepNewPath(TPassItem& item) {

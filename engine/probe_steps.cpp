@@ -10,6 +10,10 @@ namespace zantrel {
 
 StepResult stepImageSizeSuffix(TPassItem& item) {
   TImgSize image(item.AccessPath);
+  if (image.ReadError != 0) {
+    reportUnreadable(item, image.ReadError);
+    return StepResult::EndItem;
+  }
   if (!image.hasSize()) return StepResult::Continue;
   int32_t width = 0;
   int32_t height = 0;

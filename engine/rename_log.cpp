@@ -149,6 +149,35 @@ TLogReading readLogRecords(std::string_view text) {
   return reading;
 }
 
+namespace {
+
+platform::RecordFile& runLog() {
+  static platform::RecordFile log;
+  return log;
+}
+
+void reportLogError() { platform::writeLine("Error! " + RunSettings.LogFileName); }
+
+// The log of this run, looked at on first use where the run did not open
+// it (a pass on its own, as tests run it).
+platform::RecordFile& currentLog() {
+  platform::RecordFile& log = runLog();
+  if (log.state() == platform::RecordFile::State::Closed || log.path() != RunSettings.LogFileName) {
+    log.open(RunSettings.LogFileName);
+  }
+  return log;
+}
+
+}  // namespace
+
+bool openRunLog() {
+  if (runLog().open(RunSettings.LogFileName) != platform::RecordFile::State::Refused) return true;
+  reportLogError();
+  return false;
+}
+
+void closeRunLog() { runLog().close(); }
+
 void writeLogLine(std::initializer_list<std::string_view> fields) {
   std::string line;
   bool first = true;
@@ -158,7 +187,7 @@ void writeLogLine(std::initializer_list<std::string_view> fields) {
     line += escapeLogField(field);
   }
   line += "\r\n";
-  if (!platform::appendToFile(RunSettings.LogFileName, line)) platform::writeLine("Error! " + RunSettings.LogFileName);
+  if (!currentLog().append(line)) reportLogError();
 }
 
 }  // namespace zantrel

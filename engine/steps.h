@@ -55,6 +55,11 @@ StepResult stepCommit(TPassItem& item);             // 29
 using ExifDateReader = DateTime (*)(const TPassItem& item);
 StepResult readExifDateWith(TPassItem& item, ExifDateReader reader);
 
+// "Error: Can not read file " + ListedName + " (" + reason + ")": a step
+// that judges the item by its content could not read it (error is the
+// system's error number). The item then ends unchanged.
+void reportUnreadable(const TPassItem& item, int error);
+
 // The item's last-write time (getWriteTime) and fileAge, from what
 // selection saw while that still holds, else from the file.
 DateTime itemWriteTime(const TPassItem& item);
@@ -78,6 +83,10 @@ DateTime selectItemDate(const TPassItem& item);
 // The median of the last-write times (local, in two-second steps) of the
 // plain files directly inside folder; 0 when there are none.
 DateTime folderMedianDate(const std::string& folder);
+
+// The report of the times that step 28 set (if it set any): a line naming
+// the file as where (the name it has after the commit), and the log record.
+void reportExifTimes(TPassItem& item, const std::string& where);
 
 // Inside the commit of a folder pass with -fdff (never in test mode), before
 // the folder is renamed: the folder's time stamps from its files.

@@ -3,6 +3,7 @@
 #include "exif/container_dates.h"
 #include "exif/exif_data.h"
 #include "exif/image_info.h"
+#include "lib/byte_reader.h"
 #include "exif/tiff_dates.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
@@ -63,6 +64,18 @@ DateTime jpegCaptureDate(const ByteSource& jpeg) {
   return walkedDate(data);
 }
 
+namespace {
+
+// The date read through file; a file that could not be read (opened, or
+// read as far as the reader needed) is no file without a date.
+DateTime readable(const FileBytes& file, CaptureFormat format) {
+  const DateTime date = captureDateFrom(file, format);
+  if (file.error() != 0) throw UnreadableFile(file.error());
+  return date;
+}
+
+}  // namespace
+
 bool readsCaptureDate(std::string_view name) { return captureFormatOf(fileExtension(name)) != CaptureFormat::None; }
 
 DateTime readExifCaptureDate(const std::string& path) {
@@ -77,12 +90,13 @@ DateTime readExifCaptureDate(const std::string& path, const platform::FileStatus
     TimgData data(BuildFactsOnly);
     scanForDate(data);
     data.scanFile(path, status, opened);
+    if (data.ReadError != 0) throw UnreadableFile(data.ReadError);
     return walkedDate(data);
   }
-  if (opened && opened->isOpen()) return captureDateFrom(FileBytes(*opened), format);
+  if (opened && opened->isOpen()) return readable(FileBytes(*opened), format);
   FileBytes file;
-  if (!file.open(path)) return 0;
-  return captureDateFrom(file, format);
+  if (!file.open(path)) return readable(file, CaptureFormat::None);
+  return readable(file, format);
 }
 
 DateTime captureDateFrom(const ByteSource& source, CaptureFormat format) {

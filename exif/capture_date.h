@@ -37,7 +37,8 @@ bool readsCaptureDate(std::string_view name);
 
 // The capture date of the file at path; 0 when it has none or its
 // extension names no reader. Errors of the scan reach the caller as
-// exceptions.
+// exceptions; a file that a reader cannot read throws UnreadableFile
+// (lib/byte_reader.h).
 DateTime readExifCaptureDate(const std::string& path);
 // The same for a file already looked at: status from one stat of it, and
 // the file itself when the caller has it open (nullptr: opened here).

@@ -41,6 +41,7 @@ void TimgData::reset() {
   FileName.clear();
   FileDate = 0;
   FileSize = 0;
+  ReadError = 0;
   Status.clear();
   TagReader.reset();
   IptcReader.reset();
@@ -71,13 +72,21 @@ bool TimgData::scanFile(const std::string& name, const platform::FileStatus& st,
   const bool tiff = ext == ".tif" || ext == ".tiff" || ext == ".nef";
   if (!jpeg && !tiff) return false;
   try {
-    if (opened && opened->isOpen()) return scanSource(FileBytes(*opened), tiff);
+    if (opened && opened->isOpen()) {
+      const FileBytes file(*opened);
+      const bool found = scanSource(file, tiff);
+      ReadError = file.error();
+      return found;
+    }
     FileBytes file;
     if (!file.open(name)) {
+      ReadError = file.error();
       Status = "Illegal Exif construction";
       return false;
     }
-    return scanSource(file, tiff);
+    const bool found = scanSource(file, tiff);
+    ReadError = file.error();
+    return found;
   } catch (const std::exception&) {
     IsTiff = false;
     Status = "Illegal Exif construction";

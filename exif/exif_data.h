@@ -56,6 +56,9 @@ class TimgData : public tEndInd {
   DateTime FileDate = 0;
   int64_t FileSize = 0;
   std::string Status;
+  // The system's error number when the file could not be read (opened, or
+  // read to where the scan needed), 0 otherwise.
+  int ReadError = 0;
   std::unique_ptr<TImageInfo> TagReader;
   std::unique_ptr<TIPTCdata> IptcReader;
   // The capture date needs nothing behind the EXIF block: with this set the

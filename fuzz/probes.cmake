@@ -10,7 +10,11 @@ add_executable(probes_fuzz
   ${ZANTREL_ROOT}/lib/heif_meta.cpp
   ${ZANTREL_ROOT}/lib/strings.cpp
   ${ZANTREL_ROOT}/lib/paths.cpp
-  ${ZANTREL_ROOT}/platform/input_file.cpp)
+  ${ZANTREL_ROOT}/platform/input_file.cpp
+  ${ZANTREL_ROOT}/platform/at_path.cpp
+  ${ZANTREL_ROOT}/platform/filesystem.cpp
+  ${ZANTREL_ROOT}/platform/localtime.cpp
+  ${ZANTREL_ROOT}/lib/datetime.cpp)
 target_include_directories(probes_fuzz PRIVATE ${ZANTREL_ROOT})
 target_compile_features(probes_fuzz PRIVATE cxx_std_20)
 target_compile_options(probes_fuzz PRIVATE -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,14 @@ class ByteSource {
   // The number of bytes the source holds; container readers bound the
   // sizes a file states ("to the end of the file") by it.
   virtual uint64_t size() const = 0;
+};
+
+// A file whose content a reader needed but could not read (no permission,
+// an I/O error), as opposed to content that holds nothing the reader
+// wants. error is the system's error number.
+struct UnreadableFile : std::runtime_error {
+  explicit UnreadableFile(int code) : std::runtime_error("content cannot be read"), error(code) {}
+  int error;
 };
 
 class MemoryBytes : public ByteSource {
@@ -52,6 +61,9 @@ class FileBytes : public ByteSource {
     file_ = &own_;
     return own_.open(path);
   }
+  // Why the content could not be read (the system's error number of a
+  // failed open or read), 0 when nothing failed.
+  int error() const { return file_->error(); }
   // Asks no more than the file holds, so that a block read at the end of
   // the file takes one system call.
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override {

@@ -1,8 +1,8 @@
 #include "lib/files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
-#include <stdexcept>
 
 #include "lib/paths.h"
 #include "lib/wildcard.h"
@@ -24,26 +24,56 @@ struct TSearch {
   TFolderListings* listings;
 };
 
-const std::vector<FolderEntry>& readFolder(const std::string& folder, std::vector<FolderEntry>& own,
-                                           TFolderListings* listings) {
+// The folder path as a message shows it: without its closing "/", "." for
+// the current folder.
+std::string shownFolder(const std::string& folder) {
+  if (folder.empty()) return ".";
+  return folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+void noteUnreadable(TFolderListings& listings, const std::string& folder, int error) {
+  listings.unreadable.push_back(shownFolder(folder) + " (" + platform::errorText(error) + ")");
+}
+
+// Opens folder: through parent when the walk came down from there, else by
+// its path. A failure is recorded, once per folder, unless the folder is
+// simply not there.
+bool openFolder(platform::Folder& dir, const platform::Folder* parent, const std::string& name,
+                const std::string& folder, TFolderListings* listings) {
+  if (parent ? dir.openInside(*parent, name) : dir.open(folder)) return true;
+  const bool absent = dir.error() == ENOENT || (!parent && dir.error() == ENOTDIR);
+  if (listings && !absent) noteUnreadable(*listings, folder, dir.error());
+  return false;
+}
+
+// The entries of folder, read at most once per pass when listings is given.
+// dir is left open when it had to be opened.
+const std::vector<FolderEntry>& readFolder(platform::Folder& dir, const platform::Folder* parent,
+                                           const std::string& name, const std::string& folder,
+                                           std::vector<FolderEntry>& own, TFolderListings* listings) {
   if (listings) {
-    const auto known = listings->find(folder);
-    if (known != listings->end()) return known->second;
+    const auto known = listings->folders.find(folder);
+    if (known != listings->folders.end()) return known->second;
   }
   std::vector<FolderEntry> entries;
-  if (platform::listFolder(folder, entries) == platform::ListStatus::ReadError) {
-    throw std::runtime_error("folder listing failed: " + folder);
+  if (openFolder(dir, parent, name, folder, listings) &&
+      dir.read(entries) == platform::ListStatus::ReadError && listings) {
+    // What was read before the failure is still worked on.
+    noteUnreadable(*listings, folder, dir.error());
   }
-  if (listings) return listings->emplace(folder, std::move(entries)).first->second;
+  if (listings) return listings->folders.emplace(folder, std::move(entries)).first->second;
   own = std::move(entries);
   return own;
 }
 
 // One read of the folder serves both the matches and the recursion (and,
-// with listings, every further pattern of the pass).
-void searchFolder(const TSearch& search, const std::string& folder, const std::string& shortFolder) {
+// with listings, every further pattern of the pass). The walk keeps the
+// folders on its way open, and opens each subfolder through its parent.
+void searchFolder(const TSearch& search, const platform::Folder* parent, const std::string& name,
+                  const std::string& folder, const std::string& shortFolder) {
+  platform::Folder dir;
   std::vector<FolderEntry> own;
-  const std::vector<FolderEntry>& entries = readFolder(folder, own, search.listings);
+  const std::vector<FolderEntry>& entries = readFolder(dir, parent, name, folder, own, search.listings);
   for (const FolderEntry& entry : entries) {
     if (entry.kind != search.wanted || !matchesWildcard(search.mask, entry.name)) continue;
     search.longNames.push_back(folder + entry.name);
@@ -52,7 +82,10 @@ void searchFolder(const TSearch& search, const std::string& folder, const std::s
   if (!search.recursive) return;
   for (const FolderEntry& entry : entries) {
     if (entry.kind != EntryKind::Folder || entry.throughLink) continue;
-    searchFolder(search, folder + entry.name + "/", shortFolder + entry.name + "/");
+    // A listing that an earlier pattern read: this folder is not open, and
+    // its subfolders' listings are known too, so nothing is opened.
+    searchFolder(search, dir.isOpen() ? &dir : nullptr, entry.name, folder + entry.name + "/",
+                 shortFolder + entry.name + "/");
   }
 }
 
@@ -61,7 +94,7 @@ bool find(EntryKind wanted, const char* failureText, const std::string& pattern,
   try {
     const std::string& shortSpec = shortPattern.empty() ? pattern : shortPattern;
     const TSearch search{namePart(pattern), wanted, recursive, longNames, shortNames, listings};
-    searchFolder(search, folderPart(pattern), folderPart(shortSpec));
+    searchFolder(search, nullptr, std::string(), folderPart(pattern), folderPart(shortSpec));
   } catch (const std::exception&) {
     // Keep the lists parallel whatever was appended before the failure.
     const size_t common = std::min(longNames.size(), shortNames.size());
@@ -90,10 +123,14 @@ bool FindDirs83(const std::string& pattern, const std::string& shortPattern, TNa
 
 int64_t getFileSize(const std::string& path) { return platform::objectSize(normalizeSlashes(path)); }
 
-DateTime getCreationTime(const std::string& path) { return platform::creationTime(normalizeSlashes(path)); }
-DateTime getAccessTime(const std::string& path) { return platform::accessTime(normalizeSlashes(path)); }
-DateTime getWriteTime(const std::string& path) { return platform::writeTime(normalizeSlashes(path)); }
-DateTime getFolderWriteTime(const std::string& path) { return platform::writeTime(path); }
+DateTime getCreationTime(const std::string& path, Links links) {
+  return platform::creationTime(normalizeSlashes(path), links);
+}
+DateTime getAccessTime(const std::string& path, Links links) {
+  return platform::accessTime(normalizeSlashes(path), links);
+}
+DateTime getWriteTime(const std::string& path, Links links) { return platform::writeTime(normalizeSlashes(path), links); }
+DateTime getFolderWriteTime(const std::string& path, Links links) { return platform::writeTime(path, links); }
 
 bool setFileTimes(const std::string& path, DateTime /*creation*/, DateTime access, DateTime write) {
   return platform::setTimes(normalizeSlashes(path), access, write);

@@ -27,11 +27,21 @@ using TNameList = std::vector<std::string>;
 // while listing appends "EXCEPTION - ERROR - FindFiles83" (FindDirs83) to
 // both lists and yields false.
 //
+// Folders are opened through the folder above them, so a tree of any depth
+// is walked, however long its paths.
+//
 // listings, when given, keeps every folder read, so that the further
 // patterns of one pass (the media library has up to 30) read no folder a
-// second time. It must not outlive a state of the disk: one pass, before
-// anything is renamed.
-using TFolderListings = std::unordered_map<std::string, std::vector<platform::FolderEntry>>;
+// second time, and it collects the folders that could not be read (each
+// once), for the caller to report. It must not outlive a state of the
+// disk: one pass, before anything is renamed.
+struct TFolderListings {
+  std::unordered_map<std::string, std::vector<platform::FolderEntry>> folders;
+  // Each as the folder's path ("." for the current one) and the system's
+  // reason: "photos/locked (Permission denied)". A folder that is not there
+  // at all is no failure: nothing matches in it.
+  std::vector<std::string> unreadable;
+};
 bool FindFiles83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
                  TNameList& shortNames, bool recursive, TFolderListings* listings = nullptr);
 bool FindDirs83(const std::string& pattern, const std::string& shortPattern, TNameList& longNames,
@@ -41,15 +51,19 @@ bool FindDirs83(const std::string& pattern, const std::string& shortPattern, TNa
 int64_t getFileSize(const std::string& path);
 
 // Local time stamps of a file or folder; 0 when they cannot be read (and
-// the creation time also where the file system keeps none).
-DateTime getCreationTime(const std::string& path);
-DateTime getAccessTime(const std::string& path);
-DateTime getWriteTime(const std::string& path);
-DateTime getFolderWriteTime(const std::string& path);
+// the creation time also where the file system keeps none). Those of what
+// a symbolic link leads to, or with Links::Itself, of the link itself.
+using platform::Links;
+DateTime getCreationTime(const std::string& path, Links links = Links::Follow);
+DateTime getAccessTime(const std::string& path, Links links = Links::Follow);
+DateTime getWriteTime(const std::string& path, Links links = Links::Follow);
+DateTime getFolderWriteTime(const std::string& path, Links links = Links::Follow);
 
-// Sets the time stamps of a file or folder; 0 leaves a time alone. Linux
-// keeps no settable creation time: the result tells whether the last-access
-// or last-write time was set, so a creation time alone always fails.
+// Sets the time stamps of a file or folder; 0 leaves a time alone. A
+// symbolic link gets times of its own; what it leads to is never changed.
+// Linux keeps no settable creation time: the result tells whether the
+// last-access or last-write time was set, so a creation time alone always
+// fails.
 bool setFileTimes(const std::string& path, DateTime creation, DateTime access, DateTime write);
 bool setFolderTimes(const std::string& path, DateTime creation, DateTime access, DateTime write);
 

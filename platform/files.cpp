@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/at_path.h"
 #include "platform/input_file.h"
 #include "platform/write_all.h"
 
@@ -93,13 +94,15 @@ bool replaceFile(const std::string& path, std::string_view bytes, bool executabl
 }
 
 bool pathExists(const std::string& path) {
+  const AtPath at(path);
   struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  return ::fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 Removal removeFile(const std::string& path, std::string& error) {
+  const AtPath at(path);
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
+  if (::fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) return Removal::Missing;
     error = describe(path, errno);
     return Removal::Failed;
@@ -108,7 +111,7 @@ Removal removeFile(const std::string& path, std::string& error) {
     error = describe(path, EISDIR);
     return Removal::Failed;
   }
-  if (::unlink(path.c_str()) != 0) {
+  if (::unlinkat(at.dir(), at.name(), 0) != 0) {
     if (errno == ENOENT) return Removal::Missing;
     error = describe(path, errno);
     return Removal::Failed;

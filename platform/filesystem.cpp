@@ -6,22 +6,28 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 
+#include "platform/at_path.h"
 #include "platform/localtime.h"
 #include "platform/stat_status.h"
-#include "platform/write_all.h"
 
 namespace platform {
 
 namespace {
 
-bool statFollow(const std::string& path, struct stat& st) {
-  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+bool statAt(const std::string& path, struct stat& st, int flags) {
+  if (path.empty()) return false;
+  const AtPath at(path);
+  return ::fstatat(at.dir(), at.name(), &st, flags) == 0;
 }
 
-bool statNoFollow(const std::string& path, struct stat& st) {
-  return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+bool statFollow(const std::string& path, struct stat& st) { return statAt(path, st, 0); }
+
+bool statNoFollow(const std::string& path, struct stat& st) { return statAt(path, st, AT_SYMLINK_NOFOLLOW); }
+
+bool statBy(const std::string& path, struct stat& st, Links links) {
+  return links == Links::Follow ? statFollow(path, st) : statNoFollow(path, st);
 }
 
 UnixTime unixTimeOf(const struct timespec& ts) { return UnixTime{ts.tv_sec, ts.tv_nsec}; }
@@ -46,48 +52,82 @@ bool resolveEntry(int dirFd, const char* name, bool knownLink, FolderEntry& entr
 
 bool linkThenUnlink(const std::string& from, const std::string& to, bool& linkUnsupported) {
   linkUnsupported = false;
-  if (::link(from.c_str(), to.c_str()) != 0) {
+  const AtPath source(from), target(to);
+  if (::linkat(source.dir(), source.name(), target.dir(), target.name(), 0) != 0) {
     linkUnsupported = errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK;
     return false;
   }
-  if (::unlink(from.c_str()) == 0) return true;
+  if (::unlinkat(source.dir(), source.name(), 0) == 0) return true;
   // Two names for one file would be a half-done rename: take the new one back.
-  ::unlink(to.c_str());
+  ::unlinkat(target.dir(), target.name(), 0);
   return false;
+}
+
+bool renameAt(const std::string& from, const std::string& to, unsigned flags) {
+  const AtPath source(from), target(to);
+  return ::renameat2(source.dir(), source.name(), target.dir(), target.name(), flags) == 0;
 }
 
 // For file systems that cannot rename without replacing and cannot link:
 // look immediately before the rename.
 bool checkThenRename(const std::string& from, const std::string& to) {
   struct stat st {};
-  if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  if (statNoFollow(to, st) || errno != ENOENT) return false;
+  return renameAt(from, to, 0);
 }
 
 }  // namespace
 
-bool folderReadable(const std::string& folder) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return false;
-  ::closedir(dir);
-  return true;
+Folder::~Folder() {
+  if (dir_) ::closedir(static_cast<DIR*>(dir_));
 }
 
-bool folderWritable(const std::string& folder) {
-  return ::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+namespace {
+
+// A descriptor of a folder, read as a directory stream.
+void* streamOf(int fd, int& error) {
+  if (fd < 0) {
+    error = errno;
+    return nullptr;
+  }
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    error = errno;
+    ::close(fd);
+  }
+  return dir;
 }
 
-ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+}  // namespace
+
+bool Folder::open(const std::string& path) {
+  const std::string where = path.empty() ? std::string(".") : path;
+  const AtPath at(where);
+  dir_ = streamOf(::openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), error_);
+  return dir_ != nullptr;
+}
+
+bool Folder::openInside(const Folder& parent, const std::string& name) {
+  if (!parent.dir_) {
+    error_ = EBADF;
+    return false;
+  }
+  const int parentFd = ::dirfd(static_cast<DIR*>(parent.dir_));
+  dir_ = streamOf(::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), error_);
+  return dir_ != nullptr;
+}
+
+ListStatus Folder::read(std::vector<FolderEntry>& entries) {
+  DIR* dir = static_cast<DIR*>(dir_);
   if (!dir) return ListStatus::CannotOpen;
   const int dirFd = ::dirfd(dir);
-  ListStatus status = ListStatus::Listed;
   for (;;) {
     errno = 0;
     const struct dirent* d = ::readdir(dir);
     if (!d) {
-      if (errno != 0) status = ListStatus::ReadError;
-      break;
+      if (errno == 0) return ListStatus::Listed;
+      error_ = errno;
+      return ListStatus::ReadError;
     }
     if (d->d_name[0] == '.') continue;  // hidden, and "." and ".."
     FolderEntry entry;
@@ -110,9 +150,23 @@ ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entri
     entry.name = d->d_name;
     entries.push_back(std::move(entry));
   }
-  ::closedir(dir);
-  return status;
 }
+
+bool folderReadable(const std::string& folder) { return Folder().open(folder); }
+
+bool folderWritable(const std::string& folder) {
+  const std::string where = folder.empty() ? std::string(".") : folder;
+  const AtPath at(where);
+  return ::faccessat(at.dir(), at.name(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  Folder dir;
+  if (!dir.open(folder)) return ListStatus::CannotOpen;
+  return dir.read(entries);
+}
+
+std::string errorText(int code) { return std::strerror(code); }
 
 ObjectKind objectKind(const std::string& path) {
   struct stat st {};
@@ -159,22 +213,37 @@ int64_t objectSize(const std::string& path) {
   return static_cast<int64_t>(st.st_size);
 }
 
-zantrel::DateTime creationTime(const std::string& path) {
+zantrel::DateTime creationTime(const std::string& path, Links links) {
   if (path.empty()) return 0.0;
+  const AtPath at(path);
   struct statx stx {};
-  if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BTIME, &stx) != 0) return 0.0;
+  const int flags = AT_STATX_SYNC_AS_STAT | (links == Links::Itself ? AT_SYMLINK_NOFOLLOW : 0);
+  if (::statx(at.dir(), at.name(), flags, STATX_BTIME, &stx) != 0) return 0.0;
   if (!(stx.stx_mask & STATX_BTIME)) return 0.0;
   return localDateTimeOf(UnixTime{stx.stx_btime.tv_sec, stx.stx_btime.tv_nsec});
 }
 
-zantrel::DateTime accessTime(const std::string& path) {
+zantrel::DateTime accessTime(const std::string& path, Links links) {
   struct stat st {};
-  return statFollow(path, st) ? localDateTimeOf(unixTimeOf(st.st_atim)) : 0.0;
+  return statBy(path, st, links) ? localDateTimeOf(unixTimeOf(st.st_atim)) : 0.0;
 }
 
-zantrel::DateTime writeTime(const std::string& path) { return localWriteTime(fileStatus(path)); }
+zantrel::DateTime writeTime(const std::string& path, Links links) {
+  struct stat st {};
+  return statBy(path, st, links) ? localWriteTime(statusOf(st)) : 0.0;
+}
 
-zantrel::DateTime fileAge(const std::string& path) { return fileAgeOf(fileStatus(path)); }
+zantrel::DateTime fileAge(const std::string& path, Links links) {
+  struct stat st {};
+  if (!statBy(path, st, links)) return -1.0;
+  FileStatus status = statusOf(st);
+  if (S_ISLNK(st.st_mode)) {
+    // Its own time, as long as it leads to a regular file.
+    struct stat target {};
+    status.isFile = statFollow(path, target) && S_ISREG(target.st_mode);
+  }
+  return fileAgeOf(status);
+}
 
 bool setTimes(const std::string& path, zantrel::DateTime access, zantrel::DateTime write) {
   if (path.empty() || (access == 0.0 && write == 0.0)) return false;
@@ -191,31 +260,51 @@ bool setTimes(const std::string& path, zantrel::DateTime access, zantrel::DateTi
     times[k].tv_sec = static_cast<time_t>(when.seconds);
     times[k].tv_nsec = static_cast<long>(when.nanoseconds);
   }
-  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+  const AtPath at(path);
+  return ::utimensat(at.dir(), at.name(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
+
+namespace {
+
+bool same(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+}  // namespace
 
 bool sameObject(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};
-  return statNoFollow(a, sa) && statNoFollow(b, sb) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return statNoFollow(a, sa) && statNoFollow(b, sb) && same(sa, sb);
+}
+
+bool leadToSameObject(const std::string& a, const std::string& b) {
+  struct stat as[2] {}, bs[2] {};
+  const bool aHas[2] = {statNoFollow(a, as[0]), statFollow(a, as[1])};
+  const bool bHas[2] = {statNoFollow(b, bs[0]), statFollow(b, bs[1])};
+  for (int i = 0; i < 2; ++i) {
+    for (int j = 0; j < 2; ++j) {
+      if (aHas[i] && bHas[j] && same(as[i], bs[j])) return true;
+    }
+  }
+  return false;
 }
 
 bool isReadOnly(const std::string& path) {
   struct stat st {};
-  return statFollow(path, st) && !(st.st_mode & S_IWUSR);
+  return statNoFollow(path, st) && !S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR);
 }
 
 bool clearReadOnly(const std::string& path) {
   struct stat st {};
-  if (!statFollow(path, st)) return false;
-  if (st.st_mode & S_IWUSR) return true;
-  return ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+  if (!statNoFollow(path, st)) return false;
+  if (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR)) return true;
+  const AtPath at(path);
+  return ::fchmodat(at.dir(), at.name(), (st.st_mode & 07777) | S_IWUSR, 0) == 0;
 }
 
 namespace {
 
 // Moves from to to unless something of that name exists.
 bool moveNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (renameAt(from, to, RENAME_NOREPLACE)) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system does not know the no-replace flag.
   struct stat st {};
@@ -251,7 +340,7 @@ bool renameOntoItself(const std::string& from, const std::string& to) {
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (renameAt(from, to, RENAME_NOREPLACE)) return true;
   const int error = errno;
   if (error != EEXIST && error != EINVAL && error != ENOSYS) return false;
   if (sameObject(from, to)) return renameOntoItself(from, to);
@@ -260,17 +349,68 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
 
 bool renameReplacingFile(const std::string& from, const std::string& to) {
   struct stat target {};
-  if (from.empty() || !statNoFollow(to, target) || !S_ISREG(target.st_mode) || sameObject(from, to)) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  if (from.empty() || !statNoFollow(to, target) || !S_ISREG(target.st_mode) || leadToSameObject(from, to)) {
+    return false;
+  }
+  return renameAt(from, to, 0);
 }
 
-bool appendToFile(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return false;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = writeAll(fd, bytes.data(), bytes.size());
-  if (::close(fd) != 0) ok = false;
-  return ok;
+RecordFile::~RecordFile() { close(); }
+
+RecordFile::State RecordFile::open(const std::string& path) {
+  close();
+  path_ = path;
+  state_ = openExisting();
+  return state_;
+}
+
+namespace {
+
+// Never waits (a FIFO without a reader fails at once instead of holding
+// the run) and never follows a link at the name itself.
+constexpr int RecordFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+}  // namespace
+
+RecordFile::State RecordFile::openExisting() {
+  if (path_.empty()) return State::Refused;
+  const int fd = ::open(path_.c_str(), RecordFlags);
+  if (fd < 0) return errno == ENOENT ? State::NotThere : State::Refused;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1) {
+    ::close(fd);
+    return State::Refused;
+  }
+  fd_ = fd;
+  return State::Open;
+}
+
+bool RecordFile::append(std::string_view record) {
+  if (state_ == State::NotThere) {
+    // Created here and now, so it can be nothing but a new file of ours;
+    // if something took the name meanwhile, that is looked at instead.
+    fd_ = ::open(path_.c_str(), RecordFlags | O_CREAT | O_EXCL, 0666);
+    state_ = fd_ >= 0 ? State::Open : errno == EEXIST ? openExisting() : State::Refused;
+  }
+  if (state_ != State::Open) return false;
+  ssize_t n;
+  do {
+    n = ::write(fd_, record.data(), record.size());
+  } while (n < 0 && errno == EINTR);
+  if (n == static_cast<ssize_t>(record.size())) return true;
+  if (n > 0) {
+    // Only the start of the record went in: take it back, so that the next
+    // record does not run on in the same line.
+    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+    if (end >= n) static_cast<void>(::ftruncate(fd_, end - n));
+  }
+  return false;
+}
+
+void RecordFile::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  state_ = State::Closed;
 }
 
 }  // namespace platform

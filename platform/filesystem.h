@@ -31,11 +31,43 @@ enum class ListStatus {
   ReadError,   // the folder was opened but reading it failed part-way
 };
 
-// Reads a folder once ("" is the current folder). Hidden entries (a name
-// beginning with ".") are never listed. A file is a regular file, a folder
-// a directory, both following symbolic links; FIFOs, sockets, devices and
-// dangling links are left out. Entries keep the order the system delivers.
+// A folder opened for a walk through a tree: it is read once, and the
+// folders inside it are opened through it, not by their paths, so that the
+// depth of a tree is not limited by the length of a path.
+class Folder {
+ public:
+  Folder() = default;
+  ~Folder();
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  // Opens the folder at path ("" is the current folder); false with error()
+  // telling why.
+  bool open(const std::string& path);
+  // Opens the folder name inside parent. A name that is a symbolic link by
+  // now is refused: a walk never goes through a link.
+  bool openInside(const Folder& parent, const std::string& name);
+  bool isOpen() const { return dir_ != nullptr; }
+  // The system's error number of the last failure.
+  int error() const { return error_; }
+
+  // Appends the entries of the folder. Hidden entries (a name beginning
+  // with ".") are never listed. A file is a regular file, a folder a
+  // directory, both following symbolic links; FIFOs, sockets, devices and
+  // dangling links are left out. Entries keep the order the system
+  // delivers. After a ReadError the entries read before it are there.
+  ListStatus read(std::vector<FolderEntry>& entries);
+
+ private:
+  void* dir_ = nullptr;  // the open DIR stream
+  int error_ = 0;
+};
+
+// Reads a folder once ("" is the current folder), as Folder::read does.
 ListStatus listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
+// The system's text for an error number ("Permission denied").
+std::string errorText(int code);
 
 // Whether the folder can be opened for listing ("" is the current folder),
 // without reading it.
@@ -78,19 +110,28 @@ zantrel::DateTime fileAgeOf(const FileStatus& status);
 // -1 means that nothing can be reached.
 int64_t objectSize(const std::string& path);
 
+// Whose time stamps a query reads: those of the object a symbolic link
+// leads to, or those of the link itself. Time stamps are only ever set on
+// the name itself (setTimes), so a step that compares before it sets reads
+// Itself.
+enum class Links { Follow, Itself };
+
 // The three time stamps of a file or folder as local time; 0 when the
 // object cannot be reached, and for the creation time also where the file
 // system keeps no birth time.
-zantrel::DateTime creationTime(const std::string& path);
-zantrel::DateTime accessTime(const std::string& path);
-zantrel::DateTime writeTime(const std::string& path);
+zantrel::DateTime creationTime(const std::string& path, Links links = Links::Follow);
+zantrel::DateTime accessTime(const std::string& path, Links links = Links::Follow);
+zantrel::DateTime writeTime(const std::string& path, Links links = Links::Follow);
 
 // The local last-write time of a regular file, cut down to an even second,
-// or -1 for a missing path, a folder, or a year outside 1980..2107.
-zantrel::DateTime fileAge(const std::string& path);
+// or -1 for a missing path, a folder, or a year outside 1980..2107. With
+// Itself, the path must still lead to a regular file, but a symbolic link
+// gives its own time.
+zantrel::DateTime fileAge(const std::string& path, Links links = Links::Follow);
 
 // Sets the last-access and last-write times of a file or folder; a value of
-// 0 leaves that time alone. Linux keeps no settable creation time, so a
+// 0 leaves that time alone. A symbolic link gets times of its own: what it
+// leads to is never touched. Linux keeps no settable creation time, so a
 // request with both values 0 can change nothing and fails.
 bool setTimes(const std::string& path, zantrel::DateTime access, zantrel::DateTime write);
 
@@ -98,11 +139,18 @@ bool setTimes(const std::string& path, zantrel::DateTime access, zantrel::DateTi
 // symbolic link is an object of its own here: it is not followed.
 bool sameObject(const std::string& a, const std::string& b);
 
+// True when the two paths lead to one object, either of them followed or
+// not: a link and what it leads to, two links to one file, two names of
+// one file.
+bool leadToSameObject(const std::string& a, const std::string& b);
+
 // ---- Changes ---------------------------------------------------------------
 
-// Read-only means: without the owner's write permission.
+// Read-only means: without the owner's write permission. A symbolic link
+// is never read-only: Linux keeps no mode of its own for it.
 bool isReadOnly(const std::string& path);
-// Adds the owner's write permission, keeping every other mode bit.
+// Adds the owner's write permission, keeping every other mode bit. Never
+// through a symbolic link: a link is left as it is (true).
 bool clearReadOnly(const std::string& path);
 
 // Renames without ever replacing an existing object. A rename onto the
@@ -116,8 +164,43 @@ bool renameNoReplace(const std::string& from, const std::string& to);
 // folder or the object itself.
 bool renameReplacingFile(const std::string& from, const std::string& to);
 
-// Appends bytes to a file, creating it when missing; opened and closed in
-// this one call. False when any part fails.
-bool appendToFile(const std::string& path, std::string_view bytes);
+// A file that whole records are appended to, kept open for a whole run
+// (the rename log). Its name is predictable, so what is found there is
+// taken only when it is a regular file of the user's own with no second
+// name: never through a symbolic link, never a FIFO (which would hold the
+// run) or a device, never someone else's file.
+class RecordFile {
+ public:
+  enum class State {
+    Closed,    // not looked at yet
+    NotThere,  // nothing of that name: the first record creates the file
+    Open,
+    Refused,   // something that is not to be written to, or cannot be
+  };
+
+  RecordFile() = default;
+  ~RecordFile();
+  RecordFile(const RecordFile&) = delete;
+  RecordFile& operator=(const RecordFile&) = delete;
+
+  // Looks at path and opens what is there for appending; creates nothing.
+  State open(const std::string& path);
+  // One write of the whole record, creating the file first when there was
+  // none. A record that the system takes only in part (a full disk) is
+  // taken back, so the file always ends with a whole record. False when
+  // the record is not in the file.
+  bool append(std::string_view record);
+  void close();
+
+  State state() const { return state_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  State openExisting();
+
+  std::string path_;
+  int fd_ = -1;
+  State state_ = State::Closed;
+};
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/at_path.h"
 #include "platform/stat_status.h"
 
 namespace platform {
@@ -21,10 +22,15 @@ bool InputFile::open(const std::string& path, FileStatus& status) {
   close();
   status = FileStatus{};
   // O_NONBLOCK keeps a FIFO that slipped through from blocking the open.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
+  const AtPath at(path);
+  int fd = ::openat(at.dir(), at.name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    error_ = errno;
+    return false;
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
+    error_ = errno;
     ::close(fd);
     return false;
   }
@@ -42,6 +48,7 @@ void InputFile::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   size_ = 0;
+  error_ = 0;
 }
 
 size_t InputFile::readAt(uint64_t offset, void* buffer, size_t count) const {
@@ -51,6 +58,7 @@ size_t InputFile::readAt(uint64_t offset, void* buffer, size_t count) const {
   while (done < count) {
     ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && error_ == 0) error_ = errno;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }

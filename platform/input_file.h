@@ -32,9 +32,15 @@ class InputFile {
   // end of the file or on a read error.
   size_t readAt(uint64_t offset, void* buffer, size_t count) const;
 
+  // Why the content could not be read: the system's error number of a
+  // failed open or of the first failed read, 0 when nothing failed. A path
+  // that is no regular file is no failure here: it has no content to read.
+  int error() const { return error_; }
+
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
+  mutable int error_ = 0;
 };
 
 }  // namespace platform

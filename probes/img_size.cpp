@@ -43,22 +43,29 @@ bool isStartOfFrame(uint8_t marker) {
 
 constexpr uint8_t PngSignature[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
+// How far into a file the JPEG and GIF walks look for the size: the
+// segments or blocks before the image are a few kilobytes in any real
+// file, and no crafted file makes a walk read more than this.
+constexpr uint64_t HeaderWalkLimit = 16u << 20;
+
 constexpr uint16_t TiffImageWidth = 256;
 constexpr uint16_t TiffImageLength = 257;
 constexpr uint16_t TiffShort = 3;
 constexpr uint16_t TiffLong = 4;
 
 // Skips the label and the data sub-blocks of a GIF extension block, whose
-// 0x21 introducer has been read; false when the file ends inside it.
+// 0x21 introducer has been read; false when the file ends inside it, or
+// the walk limit does.
 bool skipGifExtension(BlockReader& reader) {
   uint8_t label = 0;
   if (!reader.readByte(label)) return false;
-  for (;;) {
+  while (reader.position() <= HeaderWalkLimit) {
     uint8_t length = 0;
     if (!reader.readByte(length)) return false;
     if (length == 0) return true;
     reader.skip(length);
   }
+  return false;
 }
 
 }  // namespace
@@ -66,10 +73,9 @@ bool skipGifExtension(BlockReader& reader) {
 TImgSize::TImgSize(const std::string& path)
     : FileName(path), Ext(asciiLowerText(fileExtension(path))), ExtKey(";" + Ext + ";") {
   if (FileName.empty() || groupFor(ExtKey) == nullptr) return;
-  // A file that exists but cannot be opened simply has no size here.
   FileBytes file;
-  if (!file.open(FileName)) return;
-  readFrom(file);
+  if (file.open(FileName)) readFrom(file);
+  ReadError = file.error();
 }
 
 TImgSize::TImgSize(const std::string& name, std::span<const uint8_t> bytes)
@@ -100,7 +106,7 @@ void TImgSize::readJpeg(const ByteSource& source) {
   if (!reader.readExact(bytes, 2) || bytes[0] != 0xFF || bytes[1] != 0xD8) return;
   uint8_t lead = 0;
   if (!reader.readByte(lead) || lead != 0xFF) return;
-  for (;;) {
+  while (reader.position() <= HeaderWalkLimit) {
     uint8_t marker = 0;
     if (!reader.readByte(marker)) return;
     if (marker == 0xFF) continue;  // fill byte
@@ -133,9 +139,10 @@ void TImgSize::readPng(const ByteSource& source) {
   if (n >= 24) Height = static_cast<int32_t>(bigEndian32(header + 20));
 }
 
-// The size of the first image: the blocks after the header are scanned up
+// The size of the first image: the blocks after the header are walked up
 // to the first image descriptor, extension blocks skipped whole so that
-// their data is never taken for a separator.
+// their data is never taken for a separator. Any other byte is not a GIF
+// block (the trailer, or no GIF at all): there is no image to find.
 void TImgSize::readGif(const ByteSource& source) {
   uint8_t header[13];
   if (source.readAt(0, header, sizeof header) != sizeof header || std::memcmp(header, "GIF", 3) != 0) return;
@@ -143,7 +150,7 @@ void TImgSize::readGif(const ByteSource& source) {
   uint8_t packed = header[10];
   if (packed & 0x80) reader.skip(3u << ((packed & 0x07) + 1));  // global colour table
   uint8_t byte = 0;
-  while (reader.readByte(byte)) {
+  while (reader.position() <= HeaderWalkLimit && reader.readByte(byte)) {
     if (byte == 0x2C) {
       uint8_t descriptor[10];
       if (!reader.readExact(descriptor, sizeof descriptor)) return;
@@ -151,7 +158,7 @@ void TImgSize::readGif(const ByteSource& source) {
       Height = littleEndian16(descriptor + 6);
       return;
     }
-    if (byte == 0x21 && !skipGifExtension(reader)) return;
+    if (byte != 0x21 || !skipGifExtension(reader)) return;
   }
 }
 

@@ -33,6 +33,9 @@ class TImgSize {
   std::string FileName;
   std::string Ext;     // extension in lower case, dot included
   std::string ExtKey;  // ";" + Ext + ";", looked up in the extension groups
+  // The system's error number when a reader could not read the file (open
+  // or read), 0 otherwise; an extension that no reader knows reads nothing.
+  int ReadError = 0;
 
  private:
   void readFrom(const ByteSource& source);

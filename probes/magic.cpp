@@ -202,14 +202,22 @@ std::string extensionFromContent(Bytes head) {
 }
 
 std::string detectExtension(const std::string& path) {
+  int readError = 0;
+  return detectExtension(path, readError);
+}
+
+std::string detectExtension(const std::string& path, int& readError) {
+  readError = 0;
   if (path.empty()) return {};
-  // A file that exists but cannot be opened (no permission, held by
-  // another program) just gets no extension; the run goes on.
   platform::InputFile file;
-  if (!file.open(path)) return {};
+  if (!file.open(path)) {
+    readError = file.error();
+    return {};
+  }
   std::array<uint8_t, ProbeReadSize> head;
   size_t n = file.readAt(0, head.data(), static_cast<size_t>(std::min<uint64_t>(head.size(), file.size())));
-  file.close();
+  readError = file.error();
+  if (readError != 0) return {};
   return extensionFromContent(Bytes(head.data(), n));
 }
 

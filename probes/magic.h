@@ -28,5 +28,8 @@ std::string extensionFromContent(std::span<const uint8_t> head);
 // The same for the file at path, read once from its start. A path that is
 // empty, missing, no regular file or cannot be opened gives an empty text.
 std::string detectExtension(const std::string& path);
+// The same, and readError tells why the content could not be read (the
+// system's error number; 0 when it was read, or there is none to read).
+std::string detectExtension(const std::string& path, int& readError);
 
 }  // namespace zantrel

@@ -18,8 +18,9 @@ demo_packages=(cmake ninja-build g++ zlib1g-dev)
 # desktop-file-utils, libglib2.0-bin (gio) and shared-mime-info: check the
 # folder menu entries as the desktop reads them.
 # groff-base: checks the man page. dpkg-dev: dpkg-shlibdeps for the .deb.
+# zsh: checks the zsh completion.
 test_packages=("${demo_packages[@]}" libgtest-dev tzdata desktop-file-utils libglib2.0-bin shared-mime-info
-  groff-base dpkg-dev)
+  groff-base dpkg-dev zsh)
 fuzz_packages=(cmake ninja-build zlib1g-dev clang-14 libclang-rt-14-dev)
 # bench/run.sh: strace counts system calls, time measures peak memory;
 # jhead, exiv2 and exiftool are the programs it compares zantrel with.

@@ -1,5 +1,7 @@
 #include "cli/harness.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,6 +13,7 @@
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -278,6 +281,43 @@ std::string localMtimeText(const fs::path& file) {
 std::string localAtimeText(const fs::path& file) {
   struct stat st {};
   return ::stat(file.c_str(), &st) == 0 ? localText(st.st_atim) : "missing";
+}
+
+std::vector<std::string> logFiles(const TempDir& dir) {
+  std::vector<std::string> logs;
+  for (const std::string& name : dir.list()) {
+    if (name.rfind("_zantrel_", 0) == 0) logs.push_back(name);
+  }
+  return logs;
+}
+
+std::vector<std::string> logRecords(const TempDir& dir) {
+  const std::vector<std::string> logs = logFiles(dir);
+  if (logs.size() != 1) {
+    ADD_FAILURE() << "expected one log file, found " << logs.size();
+    return {};
+  }
+  EXPECT_TRUE(std::regex_match(logs[0], std::regex("_zantrel_[0-9]{6}-[0-9]{4}\\.log"))) << logs[0];
+  const std::string text = dir.read(logs[0]);
+  std::vector<std::string> records;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "log line without CR LF: " << text.substr(start);
+      break;
+    }
+    records.push_back(text.substr(start, end - start));
+    EXPECT_EQ(records.back().find_first_of("\r\n"), std::string::npos) << "one record per line";
+    start = end + 2;
+  }
+  return records;
+}
+
+std::string record(const std::vector<std::string>& fields) {
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) line += (i ? "\t" : "") + fields[i];
+  return line;
 }
 
 }  // namespace testing_support

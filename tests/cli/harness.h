@@ -83,6 +83,14 @@ std::vector<std::string> sortedLines(const std::string& text);
 // True when one whole line of the standard output is line.
 bool hasOutputLine(const RunResult& r, const std::string& line);
 
+// The names of the run logs (_zantrel_*) directly in the folder.
+std::vector<std::string> logFiles(const TempDir& dir);
+// The records of the folder's one run log, each checked to end in CR LF and
+// to hold no other line end (a test failure otherwise).
+std::vector<std::string> logRecords(const TempDir& dir);
+// Fields joined by tabs, as one log record.
+std::string record(const std::vector<std::string>& fields);
+
 // Sets a file's modification time from local calendar fields.
 void setLocalMtime(const std::filesystem::path& file, int year, int month, int day, int hour, int minute,
                    int second);

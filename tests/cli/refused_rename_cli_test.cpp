@@ -53,9 +53,11 @@ TEST(RefusedRenameCli, FileRenameAndDeleteOnReadOnlyMount) {
   EXPECT_EQ(dir.read("ro/b.jpg"), "b intact");
   EXPECT_EQ(dir.read("ro/x_b.jpg"), "x_b intact");
   EXPECT_EQ(dir.list("ro"), (std::vector<std::string>{"a.jpg", "b.jpg", "x_b.jpg"}));
+  // The replacement did not happen: an error record, not a warning that
+  // reads as done.
   EXPECT_EQ(logText(dir),
             "ERROR\tro/a.jpg\tro/x_a.jpg\tcan not rename file\r\n"
-            "WARNING\tro/b.jpg\tro/x_b.jpg\toverwrite destination file\r\n");
+            "ERROR\tro/b.jpg\tro/x_b.jpg\tcan not rename file\r\n");
 }
 
 TEST(RefusedRenameCli, SourceDeleteOnReadOnlyMount) {
@@ -63,10 +65,11 @@ TEST(RefusedRenameCli, SourceDeleteOnReadOnlyMount) {
   TempDir dir;
   dir.write("ro/b.jpg", "b intact");
   dir.write("ro/x_b.jpg", "x_b intact");
-  RunResult r = runOnReadOnlyMount(dir, {"-des", "-pre=x_", "ro/b.jpg"});
+  RunResult r = runOnReadOnlyMount(dir, {"-log", "-des", "-pre=x_", "ro/b.jpg"});
   EXPECT_EQ(r.out, "WARNING destination exists - delete ro/b.jpg !\nERROR! Failed to delete: ro/b.jpg\n");
   EXPECT_EQ(dir.read("ro/b.jpg"), "b intact");
   EXPECT_EQ(dir.read("ro/x_b.jpg"), "x_b intact");
+  EXPECT_EQ(logText(dir), "ERROR\tro/b.jpg\tro/x_b.jpg\tcan not rename file\r\n");
 }
 
 TEST(RefusedRenameCli, FolderRenameOnReadOnlyMount) {

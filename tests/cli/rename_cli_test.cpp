@@ -19,44 +19,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// The log files in the folder (there should be at most one).
-Names logFiles(const TempDir& dir) {
-  Names logs;
-  for (const std::string& name : dir.list()) {
-    if (name.rfind("_zantrel_", 0) == 0) logs.push_back(name);
-  }
-  return logs;
-}
-
-// The records of the one log file, line ends checked and removed.
-Names logRecords(const TempDir& dir) {
-  const Names logs = logFiles(dir);
-  if (logs.size() != 1) {
-    ADD_FAILURE() << "expected one log file, found " << logs.size();
-    return {};
-  }
-  EXPECT_TRUE(std::regex_match(logs[0], std::regex("_zantrel_[0-9]{6}-[0-9]{4}\\.log"))) << logs[0];
-  const std::string text = dir.read(logs[0]);
-  Names records;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "log line without CR LF: " << text.substr(start);
-      break;
-    }
-    records.push_back(text.substr(start, end - start));
-    EXPECT_EQ(records.back().find_first_of("\r\n"), std::string::npos) << "one record per line";
-    start = end + 2;
-  }
-  return records;
-}
-
-std::string record(const Names& fields) {
-  std::string line;
-  for (size_t i = 0; i < fields.size(); ++i) line += (i ? "\t" : "") + fields[i];
-  return line;
-}
 
 TEST(RenameCli, TestModeShowsAndChangesNothing) {
   TempDir dir;
@@ -454,9 +416,15 @@ TEST(RenameCli, LogThatCannotBeWrittenIsReportedAndTheChangeStands) {
   dir.mkdir(logNameAt(now + 60));
   RunResult r = runZantrel({"-log", "-pre=x_", "a.jpg"}, dir.path());
   const Names out = lines(r.out);
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], "a.jpg -> x_a.jpg");
-  EXPECT_TRUE(out[1] == "Error! " + logNameAt(now) || out[1] == "Error! " + logNameAt(now + 60)) << out[1];
+  auto isLogError = [&](const std::string& line) {
+    return line == "Error! " + logNameAt(now) || line == "Error! " + logNameAt(now + 60);
+  };
+  // Once when the run starts, before anything changes, and once for the
+  // record that is lost.
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_TRUE(isLogError(out[0])) << out[0];
+  EXPECT_EQ(out[1], "a.jpg -> x_a.jpg");
+  EXPECT_TRUE(isLogError(out[2])) << out[2];
   EXPECT_TRUE(dir.exists("x_a.jpg"));
 }
 

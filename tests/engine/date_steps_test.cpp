@@ -35,6 +35,8 @@ class ExifDateStep : public ::testing::Test {
     std::string out;
     platform::captureOutput(&out);
     EXPECT_EQ(stepFileDatesFromExif(item_), expected);
+    // What the commit reports once the file has its new name.
+    reportExifTimes(item_, item_.NewPath);
     platform::captureOutput(nullptr);
     return out;
   }

@@ -94,6 +94,11 @@ TEST(SimpleFileNameTest, SimpleBaseAndLowerCaseExtension) {
       {"a.\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "a.eeeee"},
       {"a.\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "a_eeeeee"},
       {"dir/x y.Z", "dir/x_y.z"},
+      // The extension keeps only what a simple base name may hold.
+      {"trail blank.jpg ", "trail_blank.jpg"},
+      {"a.j g", "a.j_g"},
+      {"a.j\tp", "a.jp"},
+      {"a.", "a."},
   };
   for (const NameCase& c : cases) EXPECT_EQ(simpleFileName(c.input), c.expected) << c.input;
   const std::string longName = std::string(100, 'b') + ".JPG";

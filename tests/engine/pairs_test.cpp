@@ -18,7 +18,7 @@ using Names = std::vector<std::string>;
 
 TFolderListings listingOf(const std::string& folder, const Names& files) {
   TFolderListings listings;
-  for (const std::string& name : files) listings[folder].push_back({name, platform::EntryKind::File, false});
+  for (const std::string& name : files) listings.folders[folder].push_back({name, platform::EntryKind::File, false});
   return listings;
 }
 

@@ -1,11 +1,18 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli/harness.h"
+#include "platform/files.h"
 #include "platform/filesystem.h"
+#include "platform/input_file.h"
 
 namespace {
 
@@ -72,14 +79,152 @@ TEST(Platform, ReadOnlyClearingKeepsOtherBits) {
   EXPECT_EQ(st.st_mode & 07777, 0645u);
 }
 
-TEST(Platform, AppendToFile) {
+TEST(Platform, SameObjectByEitherPathFollowedOrNot) {
   TempDir dir;
-  const std::string file = (dir / "log").string();
-  EXPECT_TRUE(platform::appendToFile(file, "one\r\n"));
-  EXPECT_TRUE(platform::appendToFile(file, "two\r\n"));
+  dir.write("a");
+  dir.write("b");
+  fs::create_symlink("a", dir / "to-a");
+  fs::create_symlink("a", dir / "also-to-a");
+  fs::create_symlink("to-a", dir / "to-to-a");
+  fs::create_hard_link(dir / "a", dir / "twin");
+  fs::create_symlink("missing", dir / "dangling");
+  auto same = [&](const char* x, const char* y) {
+    return platform::leadToSameObject((dir / x).string(), (dir / y).string());
+  };
+  EXPECT_TRUE(same("a", "to-a"));
+  EXPECT_TRUE(same("to-a", "a"));
+  EXPECT_TRUE(same("to-a", "also-to-a"));
+  EXPECT_TRUE(same("to-to-a", "a"));
+  EXPECT_TRUE(same("twin", "to-a"));
+  EXPECT_FALSE(same("a", "b"));
+  EXPECT_FALSE(same("to-a", "b"));
+  EXPECT_FALSE(same("dangling", "a"));
+  EXPECT_FALSE(same("a", "missing"));
+}
+
+TEST(Platform, ModeAndTimesNeverChangeThroughALink) {
+  TempDir dir;
+  const std::string target = dir.write("target").string();
+  ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+  const std::string link = (dir / "link").string();
+  fs::create_symlink("target", link);
+  const zantrel::DateTime before = platform::writeTime(target);
+  EXPECT_FALSE(platform::isReadOnly(link));
+  EXPECT_TRUE(platform::clearReadOnly(link));
+  EXPECT_TRUE(platform::setTimes(link, 0, zantrel::encodeDateTime(2001, 2, 3, 4, 5, 6)));
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  EXPECT_EQ(platform::writeTime(target), before);
+  EXPECT_EQ(platform::writeTime(link), before);
+  EXPECT_EQ(platform::writeTime(link, platform::Links::Itself), zantrel::encodeDateTime(2001, 2, 3, 4, 5, 6));
+  EXPECT_EQ(platform::fileAge(link, platform::Links::Itself), zantrel::encodeDateTime(2001, 2, 3, 4, 5, 6));
+  fs::create_symlink("missing", dir / "dangling");
+  EXPECT_EQ(platform::fileAge((dir / "dangling").string(), platform::Links::Itself), -1.0);
+}
+
+// What a run finds at the log's name decides whether it writes there.
+TEST(Platform, RecordFileTakesOnlyAPlainFileOfTheUsersOwn) {
+  TempDir dir;
+  using State = platform::RecordFile::State;
+  platform::RecordFile log;
+  const std::string path = (dir / "log").string();
+  EXPECT_EQ(log.open(path), State::NotThere);
+  EXPECT_FALSE(fs::exists(path)) << "looking creates nothing";
+  EXPECT_TRUE(log.append("one\r\n"));
+  EXPECT_TRUE(log.append("two\r\n"));
   EXPECT_EQ(dir.read("log"), "one\r\ntwo\r\n");
+  EXPECT_EQ(log.open(path), State::Open);
+  EXPECT_TRUE(log.append("three\r\n"));
+  log.close();
+  EXPECT_EQ(dir.read("log"), "one\r\ntwo\r\nthree\r\n");
+
   dir.mkdir("folder");
-  EXPECT_FALSE(platform::appendToFile((dir / "folder").string(), "x"));
+  fs::create_symlink("log", dir / "link");
+  fs::create_symlink("nowhere", dir / "dangling");
+  fs::create_hard_link(dir / "log", dir / "second-name");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0666), 0);
+  for (const char* refused : {"folder", "link", "dangling", "second-name", "fifo"}) {
+    SCOPED_TRACE(refused);
+    EXPECT_EQ(log.open((dir / refused).string()), State::Refused);
+    EXPECT_FALSE(log.append("x\r\n"));
+  }
+  EXPECT_FALSE(fs::exists(dir / "nowhere"));
+  EXPECT_EQ(dir.read("log"), "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST(Platform, RecordFileLooksAgainAtWhatTookTheNameMeanwhile) {
+  TempDir dir;
+  platform::RecordFile log;
+  const std::string path = (dir / "log").string();
+  ASSERT_EQ(log.open(path), platform::RecordFile::State::NotThere);
+  dir.write("target", "kept");
+  fs::create_symlink("target", path);
+  EXPECT_FALSE(log.append("x\r\n"));
+  EXPECT_EQ(dir.read("target"), "kept");
+}
+
+// A reader must tell content it could not read from content that ended.
+TEST(Platform, InputFileTellsAReadErrorFromTheEnd) {
+  TempDir dir;
+  platform::InputFile file;
+  char bytes[16];
+  ASSERT_TRUE(file.open(dir.write("short", "abc").string()));
+  EXPECT_EQ(file.readAt(0, bytes, sizeof bytes), 3u);
+  EXPECT_EQ(file.readAt(100, bytes, sizeof bytes), 0u);
+  EXPECT_EQ(file.error(), 0);
+  EXPECT_FALSE(file.open((dir / "missing").string()));
+  EXPECT_EQ(file.error(), ENOENT);
+  EXPECT_FALSE(file.open(dir.path().string()));
+  EXPECT_EQ(file.error(), 0) << "a folder has no content: no failure";
+  // Address 0 of the process's own memory is never mapped: reading the
+  // file there is an I/O error.
+  ASSERT_TRUE(file.open("/proc/self/mem"));
+  EXPECT_EQ(file.readAt(0, bytes, sizeof bytes), 0u);
+  EXPECT_EQ(file.error(), EIO);
+}
+
+// A path longer than one system call takes still reaches its object.
+TEST(Platform, PathsLongerThanTheSystemLimitWork) {
+  TempDir dir;
+  const std::string name(250, 'n');
+  std::string path = dir.path().string();
+  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_EQ(::mkdirat(fd, name.c_str(), 0755), 0);
+    const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = next;
+    path += "/" + name;
+  }
+  const int file = ::openat(fd, "a.jpg", O_WRONLY | O_CREAT, 0644);
+  ASSERT_EQ(::write(file, "deep", 4), 4);
+  ::close(file);
+  ::close(fd);
+  ASSERT_GT(path.size(), 4096u);
+
+  const std::string a = path + "/a.jpg";
+  const std::string b = path + "/b.jpg";
+  EXPECT_EQ(platform::objectKind(a), platform::ObjectKind::File);
+  platform::InputFile in;
+  ASSERT_TRUE(in.open(a));
+  char bytes[4];
+  EXPECT_EQ(in.readAt(0, bytes, 4), 4u);
+  in.close();
+  EXPECT_TRUE(platform::renameNoReplace(a, b));
+  EXPECT_EQ(platform::objectKind(a), platform::ObjectKind::Missing);
+  EXPECT_TRUE(platform::setTimes(b, 0, zantrel::encodeDateTime(2001, 2, 3, 4, 5, 6)));
+  EXPECT_EQ(platform::fileAge(b), zantrel::encodeDateTime(2001, 2, 3, 4, 5, 6));
+  platform::Folder folder;
+  std::vector<platform::FolderEntry> entries;
+  ASSERT_TRUE(folder.open(path));
+  EXPECT_EQ(folder.read(entries), platform::ListStatus::Listed);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "b.jpg");
+  std::string error;
+  EXPECT_EQ(platform::removeFile(b, error), platform::Removal::Removed);
+  // Too deep for std::filesystem; rm walks by descriptors.
+  std::system(("rm -rf " + testing_support::shellQuoted((dir / name).string())).c_str());
 }
 
 }  // namespace

@@ -228,6 +228,26 @@ TEST(ImgSize, GifSignatureAndShortFiles) {
                        });
 }
 
+// A byte that starts no GIF block ends the walk: nothing after it is taken
+// for an image, and a huge file without a descriptor is not read to its end.
+TEST(ImgSize, GifWalkStopsAtWhatIsNoBlock) {
+  const std::string plain = gif(7, 9);
+  const std::string header = plain.substr(0, 13);
+  const std::string descriptor = plain.substr(13);
+  const std::string manyExtensions = [] {
+    std::string blocks;
+    // 17 MiB of comment sub-blocks before the image.
+    const std::string subBlock = hex("FF") + std::string(255, 'c');
+    while (blocks.size() < (17u << 20)) blocks += hex("21 FE") + subBlock + subBlock + hex("00");
+    return blocks;
+  }();
+  expectSizes("a.gif", {
+                           {"junk before the descriptor", header + std::string(1000, '\0') + descriptor, NoSize},
+                           {"trailer before the descriptor", header + hex("3B") + descriptor, NoSize},
+                           {"extensions past the walk limit", header + manyExtensions + descriptor, NoSize},
+                       });
+}
+
 // --- TIFF ----------------------------------------------------------------------
 
 TEST(ImgSize, TiffByteOrdersAndTypes) {
