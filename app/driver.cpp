@@ -144,6 +144,14 @@ std::string folderPassPattern(const std::string& spec) {
 
 namespace {
 
+// A pass that a stop signal would cut short is not started at all, so the
+// multi-pass modes end after the item in hand like a single pass.
+PassRunner stoppable(const PassRunner& pass) {
+  return [&pass] {
+    if (platform::stopSignal() == 0) pass();
+  };
+}
+
 bool contains(const std::vector<std::string>& list, const std::string& item) {
   for (const std::string& entry : list) {
     if (entry == item) return true;
@@ -287,15 +295,17 @@ int finishRun(int code) {
   RunSettings.Replacements.clear();
   platform::flushOutput();
   platform::clearStatusLine();
+  if (RunOutcome.Signal != 0) platform::writeErrorLine("zantrel: stopped by " + platform::signalName(RunOutcome.Signal));
   showSummary(code);
   return code;
 }
 
 }  // namespace
 
-int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePass) {
+int runProgram(const std::vector<std::string>& args, const PassRunner& runPass) {
   TRunSettings& s = RunSettings;
   RunOutcome = TRunOutcome{};
+  const PassRunner runOnePass = stoppable(runPass);
   forgetHints();
   forgetPreview();
   try {
@@ -329,6 +339,9 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runOnePas
     platform::writeErrorLine(std::string("zantrel: ") + error.what());
     return finishRun(1);
   }
+  // A stop signal ended the run after the item in hand: the exit status
+  // is the shell's 128 + the signal's number.
+  RunOutcome.Signal = platform::stopSignal();
   return finishRun(exitStatusOf(RunOutcome));
 }
 

@@ -16,6 +16,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 
 namespace zantrel {
 
@@ -153,6 +154,9 @@ StepResult stepCommit(TPassItem& item) {
     if (checkPreviewedRename(item.ShortName, item.NewPath, s.Folders)) item.PlacedAt = item.NewPath;
     return StepResult::EndItem;
   }
+  // A stop signal waits until the object has its new name, its line and
+  // its record, or has none of them.
+  const platform::SignalsHeld held;
   if (s.Folders) commitFolder(item);
   else commitFile(item);
   return StepResult::EndItem;

@@ -1,6 +1,7 @@
 // The copy endings of step 26: the item is copied under its new name and
 // keeps its own. A copy never replaces anything: the plain copy numbers its
-// way to a free name, the media library skips a name that is taken.
+// way to a free name, the media library skips a file that it already holds
+// byte for byte and numbers past any other.
 #include <string>
 
 #include "app/settings.h"
@@ -33,6 +34,18 @@ void reportCopied(TPassItem& item, const std::string& dest) {
 
 void reportFailed(const TPassItem& item) { platform::writeLine("ERROR! Failed to copy: " + copySource(item)); }
 
+// A stop signal came while the bytes were copied: the copy was taken back,
+// and the run ends after this item.
+void reportTakenBack(const TPassItem& item) {
+  platform::writeErrorLine("zantrel: not copied, the run was stopped: " + copySource(item));
+}
+
+// img_1.jpg, then img_1_1.jpg, img_1_2.jpg, ...
+std::string candidateName(const std::string& workName, long n) {
+  if (n == 0) return workName;
+  return baseName(workName) + "_" + std::to_string(n) + fileExtension(workName);
+}
+
 void reportInLibrary(TPassItem& item, const std::string& dest) {
   platform::writeLine("File exists (skipping): " + dest);
   markItem(ItemMark::Skipped);
@@ -57,29 +70,43 @@ bool freeForTheSet(const TPassItem& item, const std::string& dest) {
   return true;
 }
 
-// The media-library copy once the folder and the name are known.
-void copyIntoLibrary(TPassItem& item, const std::string& folder, const std::string& dest) {
-  if (platform::pathExists(dest)) return reportInLibrary(item, dest);
-  if (RunSettings.Test) {
-    platform::writeLine("Copy from: " + copySource(item));
-    platform::writeLine("to: " + dest);
-    platform::writeLine("(test - nothing copied)");
-    markItem(ItemMark::Previewed);
-    item.PlacedAt = dest;
-    checkPreviewedCopy(item.ListedName, folder);
-    return;
-  }
-  if (!folderExists(folder) && !forceFolders(folder)) {
-    writeNameLine(item.ListedName, " Error make directory: " + folder);
-    return;
-  }
-  switch (platform::copyFileNoReplace(copySource(item), dest)) {
-    case platform::CopyOutcome::Copied:
-      return reportCopied(item, dest);
-    case platform::CopyOutcome::DestinationExists:
-      return reportInLibrary(item, dest);
-    case platform::CopyOutcome::Failed:
-      return reportFailed(item);
+// The media-library copy once the folder and the name are known. A
+// library name that is taken is not yet the same photo: two cameras count
+// from IMG_0001 alike, and a card is reused after a counter reset. The
+// item is skipped only where a file of the same bytes is already there,
+// under the name or a numbered one an earlier import gave it; otherwise it
+// is copied under the first free name, numbered as the plain copy numbers.
+void copyIntoLibrary(TPassItem& item, const std::string& folder, const std::string& name) {
+  for (long n = 0;;) {
+    const std::string dest = folder + candidateName(name, n);
+    if (platform::pathExists(dest)) {
+      if (platform::sameFileContent(copySource(item), dest)) return reportInLibrary(item, dest);
+      ++n;
+      continue;
+    }
+    if (RunSettings.Test) {
+      platform::writeLine("Copy from: " + copySource(item));
+      platform::writeLine("to: " + dest);
+      platform::writeLine("(test - nothing copied)");
+      markItem(ItemMark::Previewed);
+      item.PlacedAt = dest;
+      checkPreviewedCopy(item.ListedName, folder);
+      return;
+    }
+    if (!folderExists(folder) && !forceFolders(folder)) {
+      writeNameLine(item.ListedName, " Error make directory: " + folder);
+      return;
+    }
+    switch (platform::copyFileNoReplace(copySource(item), dest)) {
+      case platform::CopyOutcome::Copied:
+        return reportCopied(item, dest);
+      case platform::CopyOutcome::DestinationExists:
+        continue;  // it appeared meanwhile: compared like any other
+      case platform::CopyOutcome::Failed:
+        return reportFailed(item);
+      case platform::CopyOutcome::Interrupted:
+        return reportTakenBack(item);
+    }
   }
 }
 
@@ -93,19 +120,21 @@ void copyEnding(TPassItem& item) {
     checkPreviewedCopy(item.ListedName, "");
     return;
   }
-  const std::string base = baseName(item.WorkName);
-  const std::string ext = fileExtension(item.WorkName);
-  std::string dest = item.WorkName;
-  // Candidates: img_1.jpg, img_1_1.jpg, img_1_2.jpg, ... Anything already
-  // there, also a name taken between the test and the copy, moves the copy
-  // on to the next number.
-  for (long n = 1;; ++n) {
-    if (freeForTheSet(item, dest)) {
-      const platform::CopyOutcome outcome = platform::copyFileNoReplace(copySource(item), dest);
-      if (outcome == platform::CopyOutcome::Copied) return reportCopied(item, dest);
-      if (outcome == platform::CopyOutcome::Failed) return reportFailed(item);
+  // Anything already there, also a name taken between the test and the
+  // copy, moves the copy on to the next number.
+  for (long n = 0;; ++n) {
+    const std::string dest = candidateName(item.WorkName, n);
+    if (!freeForTheSet(item, dest)) continue;
+    switch (platform::copyFileNoReplace(copySource(item), dest)) {
+      case platform::CopyOutcome::Copied:
+        return reportCopied(item, dest);
+      case platform::CopyOutcome::DestinationExists:
+        continue;
+      case platform::CopyOutcome::Failed:
+        return reportFailed(item);
+      case platform::CopyOutcome::Interrupted:
+        return reportTakenBack(item);
     }
-    dest = base + "_" + std::to_string(n) + ext;
   }
 }
 
@@ -117,7 +146,7 @@ void mediaCopyEnding(TPassItem& item) {
     return;
   }
   const std::string folder = mediaFolder(RunSettings.MediaRoot, kind, item.NameDate, item.WorkName);
-  copyIntoLibrary(item, folder, folder + item.WorkName);
+  copyIntoLibrary(item, folder, item.WorkName);
 }
 
 void copyFollower(TPassItem& item, const std::string& dest) {
@@ -129,12 +158,20 @@ void copyFollower(TPassItem& item, const std::string& dest) {
   }
   // The leader took a number that leaves this name free: a file there now
   // came meanwhile, and another number would split the set.
-  if (platform::copyFileNoReplace(copySource(item), dest) == platform::CopyOutcome::Copied) {
-    return reportCopied(item, dest);
+  switch (platform::copyFileNoReplace(copySource(item), dest)) {
+    case platform::CopyOutcome::Copied:
+      return reportCopied(item, dest);
+    case platform::CopyOutcome::Interrupted:
+      return reportTakenBack(item);
+    default:
+      return reportFailed(item);
   }
-  reportFailed(item);
 }
 
-void mediaCopyFollower(TPassItem& item, const std::string& dest) { copyIntoLibrary(item, folderPart(dest), dest); }
+// A follower whose name in the library holds other bytes (a sidecar edited
+// since) is numbered like any item: a set split in two loses nothing.
+void mediaCopyFollower(TPassItem& item, const std::string& dest) {
+  copyIntoLibrary(item, folderPart(dest), namePart(dest));
+}
 
 }  // namespace zantrel

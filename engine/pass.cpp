@@ -20,6 +20,7 @@
 #include "lib/utf8.h"
 #include "platform/console.h"
 #include "platform/filesystem.h"
+#include "platform/process.h"
 #include "probes/magic.h"
 
 namespace zantrel {
@@ -190,6 +191,8 @@ void runPass() {
   // What the folders held is about to change.
   lists.Listings = TFolderListings{};
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
+    // A stop signal ends the pass between two items, never inside one.
+    if (platform::stopSignal() != 0) return;
     if (pairs && plan.Follows[i]) continue;  // walked with the item it follows
     TPassItem item;
     if (pairs && !plan.Followers[i].empty()) item.Followers = &plan.Followers[i];

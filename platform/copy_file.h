@@ -1,6 +1,9 @@
-// File copy that never overwrites: the destination is created exclusively,
-// gets the source's modification and access times and permission bits, and
-// is removed again when the copy cannot be completed.
+// File copy that never overwrites and is all or nothing: the bytes go into
+// a temporary file in the destination folder (unnamed where the file system
+// allows it, else hidden), which gets the source's modification and access
+// times and permission bits, is flushed to disk, and only then gets its
+// final name, without replacing anything. So nothing but a complete copy
+// ever carries that name, whatever ends the run.
 #pragma once
 
 #include <string>
@@ -10,9 +13,20 @@ namespace platform {
 enum class CopyOutcome {
   Copied,
   DestinationExists,  // nothing was written
-  Failed,             // source unreadable, disk full, ...: no partial file is left
+  Failed,             // source unreadable, disk full, ...: no file is left
+  Interrupted,        // a stop signal arrived (see stopSignal): the copy was taken back
 };
 
+// Holes of a sparse source stay holes in the copy.
 CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination);
+
+// True when both paths reach regular files of the same size and the same
+// bytes; false when they differ or either cannot be read. Reads both in
+// blocks and stops at the first difference.
+bool sameFileContent(const std::string& a, const std::string& b);
+
+// Tests only: copy as on a file system without unnamed temporary files,
+// through a hidden name.
+void forceNamedTemporaryCopies(bool on);
 
 }  // namespace platform

@@ -18,8 +18,68 @@ std::vector<std::string> processArguments(int argc, char** argv) {
   return args;
 }
 
+namespace {
+
+volatile std::sig_atomic_t caughtSignal = 0;
+
+extern "C" void noteStopSignal(int signal) {
+  if (caughtSignal == 0) caughtSignal = signal;
+}
+
+const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t stopSignalSet() {
+  sigset_t set;
+  ::sigemptyset(&set);
+  for (const int sig : StopSignals) ::sigaddset(&set, sig);
+  return set;
+}
+
+int heldDepth = 0;
+
+}  // namespace
+
+int stopSignal() { return caughtSignal; }
+
+std::string signalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return std::to_string(signal);
+  }
+}
+
+SignalsHeld::SignalsHeld() {
+  if (heldDepth++ > 0) return;
+  const sigset_t set = stopSignalSet();
+  ::sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+SignalsHeld::~SignalsHeld() {
+  if (--heldDepth > 0) return;
+  const sigset_t set = stopSignalSet();
+  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 void prepareProcess() {
   ::signal(SIGPIPE, SIG_IGN);
+  struct sigaction action {};
+  action.sa_handler = noteStopSignal;
+  ::sigemptyset(&action.sa_mask);
+  // Restarted system calls: a signal must not turn a read or a write of
+  // the item in hand into a failure.
+  action.sa_flags = SA_RESTART;
+  for (const int sig : StopSignals) {
+    // A signal ignored by whoever started the run (nohup) stays ignored.
+    struct sigaction old {};
+    if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    ::sigaction(sig, &action, nullptr);
+  }
   // Unset TZ makes the C library look at /etc/localtime again at every
   // conversion; naming the same file makes it read it once.
   ::setenv("TZ", ":/etc/localtime", 0);

@@ -14,8 +14,27 @@ std::vector<std::string> processArguments(int argc, char** argv);
 
 // Once at start-up: a reader that goes away (zantrel ... | head) must not
 // end the run between a rename and its log line, and the local time zone
-// is read once instead of at every time conversion.
+// is read once instead of at every time conversion. SIGINT, SIGTERM and
+// SIGHUP only take note (see stopSignal), so that the item in hand can be
+// finished or taken back before the run ends.
 void prepareProcess();
+
+// The first of SIGINT, SIGTERM and SIGHUP that arrived, 0 while none did.
+// Long work (a pass, a copy) looks at it between steps and stops.
+int stopSignal();
+
+// "SIGINT", "SIGTERM", "SIGHUP" for messages; the number otherwise.
+std::string signalName(int signal);
+
+// While one of these lives, SIGINT, SIGTERM and SIGHUP wait: a change and
+// its report (a rename and its log record) are never split by one of them.
+class SignalsHeld {
+ public:
+  SignalsHeld();
+  ~SignalsHeld();
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+};
 
 std::string currentDirectory();
 bool setCurrentDirectory(const std::string& path);

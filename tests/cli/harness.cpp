@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,6 +118,14 @@ std::vector<std::string> runEnvironment(const fs::path& cwd, const EnvList& env)
 
 RunResult runProgramFile(const std::string& programFile, const std::vector<std::string>& args, const fs::path& cwd,
                          const EnvList& env) {
+  return BackgroundRun(programFile, args, cwd, env).wait();
+}
+
+BackgroundRun::BackgroundRun(const std::vector<std::string>& args, const fs::path& cwd, const EnvList& env)
+    : BackgroundRun(ZANTREL_BINARY, args, cwd, env) {}
+
+BackgroundRun::BackgroundRun(const std::string& programFile, const std::vector<std::string>& args,
+                             const fs::path& cwd, const EnvList& env) {
   std::vector<std::string> envStrings = runEnvironment(cwd, env);
 
   std::vector<char*> argv;
@@ -133,31 +142,55 @@ RunResult runProgramFile(const std::string& programFile, const std::vector<std::
   // child while the parent waits.
   char outName[] = "/tmp/zantrel-out-XXXXXX";
   char errName[] = "/tmp/zantrel-err-XXXXXX";
-  int outFd = ::mkstemp(outName);
-  int errFd = ::mkstemp(errName);
+  outFd_ = ::mkstemp(outName);
+  errFd_ = ::mkstemp(errName);
   ::unlink(outName);
   ::unlink(errName);
 
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(outFd, 1);
-    ::dup2(errFd, 2);
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::dup2(outFd_, 1);
+    ::dup2(errFd_, 2);
     int nullFd = ::open("/dev/null", O_RDONLY);
     ::dup2(nullFd, 0);
     if (::chdir(cwd.c_str()) != 0) ::_exit(126);
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+}
+
+BackgroundRun::~BackgroundRun() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  if (outFd_ >= 0) ::close(outFd_);
+  if (errFd_ >= 0) ::close(errFd_);
+}
+
+void BackgroundRun::signal(int sig) const {
+  if (pid_ > 0) ::kill(pid_, sig);
+}
+
+bool BackgroundRun::finished() {
+  if (pid_ <= 0) return true;
+  const pid_t done = ::waitpid(pid_, &status_, WNOHANG);
+  if (done == pid_) pid_ = -1;
+  return pid_ <= 0;
+}
+
+RunResult BackgroundRun::wait() {
+  if (pid_ > 0) {
+    while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+  }
   RunResult r;
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  ::lseek(outFd, 0, SEEK_SET);
-  ::lseek(errFd, 0, SEEK_SET);
-  r.out = readAll(outFd);
-  r.err = readAll(errFd);
-  ::close(outFd);
-  ::close(errFd);
+  r.exitCode = WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+  ::lseek(outFd_, 0, SEEK_SET);
+  ::lseek(errFd_, 0, SEEK_SET);
+  r.out = readAll(outFd_);
+  r.err = readAll(errFd_);
   return r;
 }
 

@@ -56,6 +56,31 @@ RunResult runProgramFile(const std::string& program, const std::vector<std::stri
 // The environment of runZantrel, as "NAME=value" entries.
 std::vector<std::string> runEnvironment(const std::filesystem::path& cwd, const EnvList& env = {});
 
+// A run in the background, for tests that act while it works (signal it,
+// watch its files). Its environment is that of runZantrel. A run still
+// going when the object goes is killed.
+class BackgroundRun {
+ public:
+  BackgroundRun(const std::vector<std::string>& args, const std::filesystem::path& cwd, const EnvList& env = {});
+  BackgroundRun(const std::string& program, const std::vector<std::string>& args,
+                const std::filesystem::path& cwd, const EnvList& env = {});
+  ~BackgroundRun();
+  BackgroundRun(const BackgroundRun&) = delete;
+  BackgroundRun& operator=(const BackgroundRun&) = delete;
+
+  void signal(int sig) const;
+  // True once the run has ended (without waiting for it).
+  bool finished();
+  // Waits for the end; a run ended by a signal gets 128 + its number.
+  RunResult wait();
+
+ private:
+  int pid_ = -1;
+  int status_ = 0;
+  int outFd_ = -1;
+  int errFd_ = -1;
+};
+
 // Runs zantrel in folder cwd through a launcher, by the shell: the
 // launcher command line (such as "setpriv --reuid=65534 ...") gets the
 // binary and the arguments after it. TZ is set as for runZantrel.
