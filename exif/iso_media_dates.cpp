@@ -14,9 +14,10 @@ namespace zantrel {
 
 namespace {
 
-// The top level of a recording is mostly media data: it is walked one box
-// header at a time, so that not a byte of the media is read.
-constexpr size_t TopLevelBlock = 16;
+// The top level of a recording is mostly media data: it is walked in
+// reads of a box header's size field and type, so that not a byte of the
+// media is read (a 64-bit size takes one read more).
+constexpr size_t TopLevelBlock = 8;
 
 constexpr uint8_t CanonMetadataUuid[16] = {0x85, 0xc0, 0xb6, 0x87, 0x82, 0x0f, 0x11, 0xe0,
                                            0x81, 0x11, 0xf4, 0xce, 0x46, 0x2b, 0x6a, 0x48};

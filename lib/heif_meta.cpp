@@ -79,7 +79,7 @@ void readLocations(BlockReader& reader, const IsoBox& box, HeifMeta& meta) {
   const unsigned indexSize = h.version >= 1 ? moreSizes & 0x0F : 0;
   const uint32_t count = h.version < 2 ? f.u16() : f.u32();
   size_t extents = 0;
-  for (uint32_t i = 0; i < count && f.ok() && meta.locations.size() < MaxHeifItems; ++i) {
+  for (uint32_t i = 0; i < count && i < MaxHeifItems && f.ok(); ++i) {
     HeifLocation location;
     location.id = h.version < 2 ? f.u16() : f.u32();
     if (h.version >= 1) location.method = f.u16() & 0x0F;
@@ -140,7 +140,7 @@ void readAssociations(BlockReader& reader, const IsoBox& box, Properties& proper
   BoxFields f(reader, box.payload, box.end);
   const FullBoxHeader h = fullBoxHeader(f);
   const uint32_t count = f.u32();
-  for (uint32_t i = 0; i < count && f.ok(); ++i) {
+  for (uint32_t i = 0; i < count && i < MaxHeifItems && f.ok(); ++i) {
     const uint32_t item = h.version < 1 ? f.u16() : f.u32();
     const uint8_t n = f.u8();
     for (uint8_t j = 0; j < n && f.ok(); ++j) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <set>
+#include <utility>
 
 #include "exif/capture_date.h"
 #include "exif/container_dates.h"
@@ -317,17 +318,24 @@ TEST(MovieDates, MetadataKeysThenMovieHeader) {
 }
 
 TEST(MovieDates, NeverReadsTheMediaData) {
-  for (const bool after : {false, true}) {
+  using Size = MovieLayout::MediaSize;
+  for (const auto& [after, size] : {std::pair{false, Size::Plain}, std::pair{true, Size::Plain},
+                                    std::pair{true, Size::Large}, std::pair{false, Size::ToEnd}}) {
     MovieLayout layout;
     layout.created = movieTime(2019, 7, 14, 9, 43, 59);
-    layout.moovAfterMdat = after;
+    layout.moovAfterMdat = after || size == Size::ToEnd;
+    layout.mediaSize = size;
     layout.creationDate = "2019-07-14T06:43:59Z";
     layout.mediaBytes = 1 << 20;
-    const std::string movie = movieFile(layout);
-    const size_t mdat = movie.find("mdat") + 4;  // the first payload byte
+    std::string movie = movieFile(layout);
+    // Media right after the file type, where a reader taking more than a
+    // header would reach into it.
+    const size_t spacer = movie.find(std::string("\0\0\0\x08wide", 8));
+    if (spacer != std::string::npos) movie.erase(spacer, 8);
+    const size_t mdat = movie.find("mdat") + (size == Size::Large ? 12 : 4);  // the first media byte
     WatchedSource file(movie);
     EXPECT_GT(zantrel::captureDateFrom(file, CaptureFormat::QuickTime), 0);
-    EXPECT_FALSE(file.touchedAny(mdat, mdat + layout.mediaBytes)) << after;
+    EXPECT_FALSE(file.touchedAny(mdat, mdat + layout.mediaBytes)) << after << static_cast<int>(size);
   }
 }
 
