@@ -41,6 +41,10 @@ mkdir -p "$HOME"
   printf b >'My_File.txt'
   printf c >'Old File.TXT'                      # -s name taken by a file outside the DOS date range
   printf d >'Old_File.txt'
+  printf e >'Fifo Name.TXT'                     # -s names taken by what no listing shows
+  mkfifo 'Fifo_Name.txt'
+  printf f >'Dangling Link.TXT'
+  ln -s nowhere 'Dangling_Link.txt'
   touch -d '1975-01-01' 'Old_File.txt'
   cp IMG_00012.JPG photo.tif                    # read as TIFF, fails
   mkdir -p 'Sub Folder' && cp IMG_00013.JPG IMG_00014.JPG 'Sub Folder/'
@@ -54,6 +58,10 @@ runs=(
   "-verbose -i *.jpg"
   "-s *.*"
   "-t -s *.*"
+  "-t -s -ded *.*"
+  "-t -s -des *.*"
+  "-t -l *.*"
+  "-t -u -i *.*"
   "-s -ded *.*"
   "-s -des -log *.*"
   "-sub -s *.*"

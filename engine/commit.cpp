@@ -16,7 +16,6 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/filesystem.h"
-#include "platform/process.h"
 
 namespace zantrel {
 
@@ -154,9 +153,9 @@ StepResult stepCommit(TPassItem& item) {
     if (checkPreviewedRename(item.ShortName, item.NewPath, s.Folders)) item.PlacedAt = item.NewPath;
     return StepResult::EndItem;
   }
-  // A stop signal waits until the object has its new name, its line and
-  // its record, or has none of them.
-  const platform::SignalsHeld held;
+  // A stop signal cannot split the rename from its line and record: its
+  // handler only notes it, the calls it meets are restarted, and the pass
+  // stops between items.
   if (s.Folders) commitFolder(item);
   else commitFile(item);
   return StepResult::EndItem;

@@ -13,6 +13,7 @@
 #include "engine/pairs.h"
 #include "engine/pass_report.h"
 #include "engine/pipeline.h"
+#include "engine/preview.h"
 #include "engine/steps.h"
 #include "exif/capture_date.h"
 #include "lib/files.h"
@@ -188,8 +189,10 @@ void runPass() {
   TPairPlan plan;
   const CaptureDateProbe probe = readExifCaptureDate;
   if (pairs) plan = planPairs(lists.LongNames, lists.Listings, s.ReadExif ? probe : nullptr);
-  // What the folders held is about to change.
-  lists.Listings = TFolderListings{};
+  // What the folders held is about to change, unless this is a test run:
+  // then its preview looks the new names up in them.
+  if (s.Test) previewListedFolders(std::move(lists.Listings), lists.LongNames.size());
+  else lists.Listings = TFolderListings{};
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
     // A stop signal ends the pass between two items, never inside one.
     if (platform::stopSignal() != 0) return;

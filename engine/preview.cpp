@@ -1,7 +1,10 @@
 #include "engine/preview.h"
 
+#include <cstring>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "app/settings.h"
 #include "engine/pass_report.h"
@@ -16,22 +19,115 @@ namespace zantrel {
 
 namespace {
 
-struct TPreviewState {
-  // A name a shown rename would have taken (with the name it came from),
-  // or freed (an empty text).
-  std::unordered_map<std::string, std::string> names;
-  std::unordered_map<std::string, bool> writable;  // by folder part
+// The names the preview keeps for the whole run, in large blocks: a run
+// over 100,000 files would otherwise allocate twice per item.
+class TNameStore {
+ public:
+  std::string_view keep(std::string_view text) {
+    if (text.size() > left_) {
+      const size_t size = std::max(BlockSize, text.size());
+      blocks_.emplace_back(new char[size]);
+      next_ = blocks_.back().get();
+      left_ = size;
+    }
+    char* const at = next_;
+    std::memcpy(at, text.data(), text.size());
+    next_ += text.size();
+    left_ -= text.size();
+    return {at, text.size()};
+  }
+
+ private:
+  static constexpr size_t BlockSize = 64 * 1024;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* next_ = nullptr;
+  size_t left_ = 0;
 };
 
-TPreviewState state;
+// A listed folder whose names can answer for the disk: every name it held
+// is known, and the file system tells names apart by case, so a name not
+// among them is not there either.
+struct TKnownFolder {
+  bool trusted = false;
+  std::unordered_set<std::string_view> names;  // views into the listing
+};
 
-const std::string Freed;
+struct TPreviewState {
+  TNameStore store;
+  // A name a shown rename would have taken (with the name it came from),
+  // or freed (an empty view).
+  std::unordered_map<std::string_view, std::string_view> names;
+  std::unordered_map<std::string, bool> writable;  // by folder part
+  // The listings of the pass in hand, and what they tell of each folder.
+  TFolderListings listings;
+  std::unordered_map<std::string, TKnownFolder> known;
+};
+
+// Never destroyed: the run ends soon after the preview, and freeing every
+// name one by one would cost it more than the lookups did.
+TPreviewState& state = *new TPreviewState;
+
+const std::string_view Freed;
 
 // What the preview left at path (a name, or Freed), or nullptr where it
 // has not touched it.
-const std::string* shownState(const std::string& path) {
+const std::string_view* shownState(std::string_view path) {
   const auto known = state.names.find(path);
   return known == state.names.end() ? nullptr : &known->second;
+}
+
+// Sets what path holds as the preview would have left it; the kept name.
+std::string_view setShown(std::string_view path, std::string_view holder) {
+  const auto known = state.names.find(path);
+  if (known != state.names.end()) {
+    known->second = holder;
+    return known->first;
+  }
+  return state.names.emplace(state.store.keep(path), holder).first->first;
+}
+
+std::string swappedAsciiCase(std::string_view name) {
+  std::string swapped(name);
+  for (char& c : swapped) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return swapped;
+}
+
+// One name of the folder with its letters' case swapped tells the file
+// system's way: listed too, or not found, and names differ by case.
+bool tellsCaseApart(const std::string& folder, const TKnownFolder& known) {
+  for (const std::string_view name : known.names) {
+    const std::string swapped = swappedAsciiCase(name);
+    if (swapped == name) continue;
+    return known.names.contains(swapped) || !platform::pathExists(folder + swapped);
+  }
+  return false;  // no letters to tell by
+}
+
+TKnownFolder indexFolder(const std::string& folder) {
+  TKnownFolder known;
+  const TFolderListings& listings = state.listings;
+  const auto entries = listings.folders.find(folder);
+  if (entries == listings.folders.end() || listings.incomplete.contains(folder)) return known;
+  const auto unlisted = listings.unlisted.find(folder);
+  const bool hasUnlisted = unlisted != listings.unlisted.end();
+  known.names.reserve(entries->second.size() + (hasUnlisted ? unlisted->second.size() : 0));
+  for (const platform::FolderEntry& entry : entries->second) known.names.insert(entry.name);
+  if (hasUnlisted) known.names.insert(unlisted->second.begin(), unlisted->second.end());
+  known.trusted = tellsCaseApart(folder, known);
+  return known;
+}
+
+// Whether something of that name is on disk: from the pass's listing where
+// it can tell, else by a look.
+bool onDisk(const std::string& path) {
+  const std::string folder = folderPart(path);
+  auto known = state.known.find(folder);
+  if (known == state.known.end()) known = state.known.emplace(folder, indexFolder(folder)).first;
+  if (known->second.trusted) return known->second.names.contains(std::string_view(path).substr(folder.size()));
+  return platform::pathExists(path);
 }
 
 bool folderCanBeWritten(const std::string& folder) {
@@ -61,8 +157,14 @@ std::string renameText(const std::string& source, const std::string& target) {
 }  // namespace
 
 bool previewFinds(const std::string& path) {
-  if (const std::string* shown = shownState(path)) return !shown->empty();
-  return platform::pathExists(path);
+  if (const std::string_view* shown = shownState(path)) return !shown->empty();
+  return onDisk(path);
+}
+
+void previewListedFolders(TFolderListings&& listings, size_t items) {
+  state.listings = std::move(listings);
+  state.known.clear();
+  state.names.reserve(state.names.size() + 2 * items);
 }
 
 bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder, bool mustExist) {
@@ -75,11 +177,11 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
   // case-only change (a case-insensitive file system) is no other object.
   std::string holder;
   bool taken = false;
-  if (const std::string* shown = shownState(target)) {
+  if (const std::string_view* shown = shownState(target)) {
     taken = !shown->empty();
     holder = *shown;
   } else {
-    taken = source != target && platform::pathExists(target) && !platform::sameObject(source, target);
+    taken = source != target && onDisk(target) && !platform::sameObject(source, target);
   }
   if (taken) {
     const std::string by = holder.empty() ? escapeLogField(target) + " exists"
@@ -92,7 +194,7 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
     if (settled && s.DeleteExistingDestination) {
       note(what, "would replace the file of that name (-ded): " + by, false);
     } else if (settled && s.DeleteExistingSource) {
-      state.names[source] = Freed;
+      setShown(source, Freed);
       return note(what, "would delete " + escapeLogField(source) + " instead (-des): " + by, false);
     } else {
       return note(what, "would fail: " + by, true);
@@ -101,8 +203,7 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
   for (const std::string& place : {folderPart(source), folderPart(target)}) {
     if (!folderCanBeWritten(place)) return note(what, "would fail: " + shownFolder(place) + " can not be written", true);
   }
-  state.names[source] = Freed;
-  state.names[target] = source;
+  setShown(target, setShown(source, Freed));
   return true;
 }
 
@@ -119,6 +220,12 @@ void checkPreviewedCopy(const std::string& source, const std::string& folder) {
   note(escapeLogField(source), "would not be copied: " + shownFolder(existing) + " can not be written", true);
 }
 
-void forgetPreview() { state = TPreviewState{}; }
+void forgetPreview() {
+  state.names.clear();
+  state.writable.clear();
+  state.listings = TFolderListings{};
+  state.known.clear();
+  state.store = TNameStore{};
+}
 
 }  // namespace zantrel

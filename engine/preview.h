@@ -6,11 +6,15 @@
 // have changed: the names its renames would take and free, in the order
 // shown, for every pass of the run. A later item is checked against that
 // state, not against a disk that the real run would have changed by then.
-// The cost stays small: one look at the new name where the preview knows
-// nothing of it, and one access check per folder for the whole run.
+// The cost stays small: the pass's own listings tell whether a new name is
+// on disk (a look at it only where they cannot), and one access check per
+// folder serves the whole run.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+#include "lib/files.h"
 
 namespace zantrel {
 
@@ -24,6 +28,11 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
 // (or, for one still to be made, the nearest folder above it that exists)
 // cannot be written.
 void checkPreviewedCopy(const std::string& source, const std::string& folder);
+
+// The folders the pass has listed, for the preview to look names up in
+// while the disk stays as listed (a test run changes nothing); items: how
+// many the pass will walk.
+void previewListedFolders(TFolderListings&& listings, size_t items);
 
 // Whether something is at path as the preview would have left it.
 bool previewFinds(const std::string& path);

@@ -56,10 +56,14 @@ const std::vector<FolderEntry>& readFolder(platform::Folder& dir, const platform
     if (known != listings->folders.end()) return known->second;
   }
   std::vector<FolderEntry> entries;
-  if (openFolder(dir, parent, name, folder, listings) &&
-      dir.read(entries) == platform::ListStatus::ReadError && listings) {
+  std::vector<std::string>* unlisted = listings ? &listings->unlisted[folder] : nullptr;
+  if (!openFolder(dir, parent, name, folder, listings)) {
+    // Nothing is known of what it holds.
+    if (listings) listings->incomplete.insert(folder);
+  } else if (dir.read(entries, unlisted) == platform::ListStatus::ReadError && listings) {
     // What was read before the failure is still worked on.
     noteUnreadable(*listings, folder, dir.error());
+    listings->incomplete.insert(folder);
   }
   if (listings) return listings->folders.emplace(folder, std::move(entries)).first->second;
   own = std::move(entries);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "lib/datetime.h"
@@ -37,6 +38,12 @@ using TNameList = std::vector<std::string>;
 // disk: one pass, before anything is renamed.
 struct TFolderListings {
   std::unordered_map<std::string, std::vector<platform::FolderEntry>> folders;
+  // The names of each folder that the entries leave out (hidden names,
+  // FIFOs, sockets, devices, dangling links), and the folders whose reading
+  // stopped part-way: with these a listing tells for certain which names
+  // were there.
+  std::unordered_map<std::string, std::vector<std::string>> unlisted;
+  std::unordered_set<std::string> incomplete;
   // Each as the folder's path ("." for the current one) and the system's
   // reason: "photos/locked (Permission denied)". A folder that is not there
   // at all is no failure: nothing matches in it.

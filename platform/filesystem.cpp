@@ -117,7 +117,7 @@ bool Folder::openInside(const Folder& parent, const std::string& name) {
   return dir_ != nullptr;
 }
 
-ListStatus Folder::read(std::vector<FolderEntry>& entries) {
+ListStatus Folder::read(std::vector<FolderEntry>& entries, std::vector<std::string>* unlisted) {
   DIR* dir = static_cast<DIR*>(dir_);
   if (!dir) return ListStatus::CannotOpen;
   const int dirFd = ::dirfd(dir);
@@ -129,8 +129,10 @@ ListStatus Folder::read(std::vector<FolderEntry>& entries) {
       error_ = errno;
       return ListStatus::ReadError;
     }
-    if (d->d_name[0] == '.') continue;  // hidden, and "." and ".."
+    const char* name = d->d_name;
+    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
     FolderEntry entry;
+    bool listed = name[0] != '.';  // hidden
     switch (d->d_type) {
       case DT_REG:
         entry.kind = EntryKind::File;
@@ -139,15 +141,19 @@ ListStatus Folder::read(std::vector<FolderEntry>& entries) {
         entry.kind = EntryKind::Folder;
         break;
       case DT_LNK:
-        if (!resolveEntry(dirFd, d->d_name, true, entry)) continue;
+        listed = listed && resolveEntry(dirFd, name, true, entry);
         break;
       case DT_UNKNOWN:
-        if (!resolveEntry(dirFd, d->d_name, false, entry)) continue;
+        listed = listed && resolveEntry(dirFd, name, false, entry);
         break;
       default:
-        continue;  // FIFO, socket, device
+        listed = false;  // FIFO, socket, device
     }
-    entry.name = d->d_name;
+    if (!listed) {
+      if (unlisted) unlisted->emplace_back(name);
+      continue;
+    }
+    entry.name = name;
     entries.push_back(std::move(entry));
   }
 }

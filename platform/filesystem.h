@@ -56,7 +56,9 @@ class Folder {
   // directory, both following symbolic links; FIFOs, sockets, devices and
   // dangling links are left out. Entries keep the order the system
   // delivers. After a ReadError the entries read before it are there.
-  ListStatus read(std::vector<FolderEntry>& entries);
+  // unlisted, when given, gets the names left out (but "." and ".."), so
+  // that with both the caller knows every name the folder held.
+  ListStatus read(std::vector<FolderEntry>& entries, std::vector<std::string>* unlisted = nullptr);
 
  private:
   void* dir_ = nullptr;  // the open DIR stream

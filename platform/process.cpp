@@ -28,15 +28,6 @@ extern "C" void noteStopSignal(int signal) {
 
 const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-sigset_t stopSignalSet() {
-  sigset_t set;
-  ::sigemptyset(&set);
-  for (const int sig : StopSignals) ::sigaddset(&set, sig);
-  return set;
-}
-
-int heldDepth = 0;
-
 }  // namespace
 
 int stopSignal() { return caughtSignal; }
@@ -52,18 +43,6 @@ std::string signalName(int signal) {
     default:
       return std::to_string(signal);
   }
-}
-
-SignalsHeld::SignalsHeld() {
-  if (heldDepth++ > 0) return;
-  const sigset_t set = stopSignalSet();
-  ::sigprocmask(SIG_BLOCK, &set, nullptr);
-}
-
-SignalsHeld::~SignalsHeld() {
-  if (--heldDepth > 0) return;
-  const sigset_t set = stopSignalSet();
-  ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 void prepareProcess() {

@@ -26,16 +26,6 @@ int stopSignal();
 // "SIGINT", "SIGTERM", "SIGHUP" for messages; the number otherwise.
 std::string signalName(int signal);
 
-// While one of these lives, SIGINT, SIGTERM and SIGHUP wait: a change and
-// its report (a rename and its log record) are never split by one of them.
-class SignalsHeld {
- public:
-  SignalsHeld();
-  ~SignalsHeld();
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
-};
-
 std::string currentDirectory();
 bool setCurrentDirectory(const std::string& path);
 

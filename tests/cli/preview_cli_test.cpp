@@ -3,7 +3,10 @@
 // names the item and the reason, and the run exits as the real run would.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "cli/harness.h"
 
@@ -40,6 +43,34 @@ TEST(PreviewCli, NameTakenOnDisk) {
   EXPECT_EQ(r.out, "A.JPG -> a.jpg (test)\n");
   EXPECT_EQ(r.err, "zantrel: test: A.JPG -> a.jpg would fail: a.jpg exists\n");
   EXPECT_EQ(r.exitCode, 2);
+}
+
+// The preview looks new names up in the pass's listing, which leaves out
+// FIFOs and dangling links, and cannot tell case apart in a folder without
+// letters: each still counts as taken.
+TEST(PreviewCli, NameTakenByWhatTheListingDoesNotShow) {
+  struct Case {
+    const char* what;
+    std::function<void(const TempDir&)> plant;
+    std::vector<std::string> args;
+    const char* err;
+  };
+  const Case cases[] = {
+      {"FIFO", [](const TempDir& d) { ASSERT_EQ(::mkfifo((d.path() / "x_a.jpg").c_str(), 0644), 0); },
+       {"-t", "-pre=x_", "a.jpg"}, "zantrel: test: a.jpg -> x_a.jpg would fail: x_a.jpg exists\n"},
+      {"dangling link", [](const TempDir& d) { fs::create_symlink("nowhere", d.path() / "x_a.jpg"); },
+       {"-t", "-pre=x_", "a.jpg"}, "zantrel: test: a.jpg -> x_a.jpg would fail: x_a.jpg exists\n"},
+      {"no letters", [](const TempDir& d) { d.write("11"); }, {"-t", "-pre=1", "1"},
+       "zantrel: test: 1 -> 11 would fail: 11 exists\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    dir.write(c.args.back());
+    c.plant(dir);
+    RunResult r = runZantrel(c.args, dir.path());
+    EXPECT_EQ(r.err, c.err) << c.what;
+    EXPECT_EQ(r.exitCode, 2) << c.what;
+  }
 }
 
 TEST(PreviewCli, NameTakenByAnEarlierItemOfThePreview) {
