@@ -96,6 +96,8 @@ void commitFile(TPassItem& item) {
     reportExifTimes(item, item.NewPath);
     return reportRenamed(item, FileBranch);
   }
+  // Selection left the look at the item to now: it went after it was listed.
+  if (!item.StatusKnown && !platform::pathExists(item.ShortName)) return reportNotFound(item);
   // A rename that failed, or a name that leads to the item itself (a link
   // to it, or the item is a link to it): deleting either side would lose
   // the only copy.

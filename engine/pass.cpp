@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/outcome.h"
@@ -33,6 +34,9 @@ struct TPassLists {
   TNameList ShortNames;
   // Every folder read for the lists, until the walk begins.
   TFolderListings Listings;
+  // The listed paths that are symbolic links: what such an item is depends
+  // on what it leads to, so it is looked at in selection.
+  std::unordered_set<std::string> Links;
 };
 
 void noteEmptyPattern(const std::string& pattern);
@@ -58,6 +62,11 @@ bool buildLists(TPassLists& lists) {
     if (lists.LongNames.size() == before) noteEmptyPattern(pattern);
   }
   for (const std::string& folder : listings.unreadable) reportUnreadableFolder(folder);
+  for (const auto& [folder, entries] : listings.folders) {
+    for (const platform::FolderEntry& entry : entries) {
+      if (entry.throughLink) lists.Links.insert(folder + entry.name);
+    }
+  }
   return found;
 }
 
@@ -93,15 +102,27 @@ bool passesSizeFilter(const std::string& name) {
   return true;
 }
 
+// A run that only changes names needs nothing of an item but its name
+// until the rename, which itself finds out whether the item is still
+// there: the look at it can wait. Every other run looks at each item once,
+// in selection, for the steps that need its times, size or content.
+bool lookCanWait(const TRunSettings& s) {
+  return !s.ReadExif && s.ImageTag.empty() && !s.Nice && !s.Magic && !s.SuffixSize && !s.DatePrefix && !s.DateSuffix && s.SetTime.empty() &&
+         !s.DateExif && !s.Copy && !s.CopyMedia && !s.Folders && !s.FolderDateFromFiles && !s.Pairs &&
+         !s.Verbose && s.MinSize <= 0 && s.MaxSize <= 0;
+}
+
 // The one look at the item's path that tells whether it can be reached and
 // what the later steps need to know of it. When the EXIF step will read the
 // file, the look is its opening: the fstat that comes with the open tells
 // the same as a stat, of the very file that will be read.
-bool lookAt(TPassItem& item) {
+bool lookAt(TPassItem& item, bool canWait) {
   if (RunSettings.ReadExif && readsCaptureDate(item.AccessPath)) {
     auto file = std::make_shared<platform::InputFile>();
     if (file->open(item.AccessPath, item.Status)) item.Opened = std::move(file);
   }
+  // Listed a moment ago: the commit looks if the rename does not find it.
+  if (canWait && item.AccessPath == item.ShortName) return true;
   // Not opened (not read, unreadable, or no regular file): a stat.
   if (!item.Opened && !item.Status.exists) item.Status = platform::fileStatus(item.AccessPath);
   item.StatusKnown = item.TimesKnown = item.Status.exists;
@@ -120,14 +141,15 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   }
 
   item.AccessPath = item.ListedName;
-  if (!lookAt(item)) {
+  const bool canWait = lookCanWait(s) && (lists.Links.empty() || !lists.Links.contains(item.ListedName));
+  if (!lookAt(item, canWait)) {
     if (item.ShortName.empty()) {
       markItem(ItemMark::Skipped);
       return false;
     }
     item.AccessPath = item.ShortName;
-    if (!lookAt(item)) {
-      platform::writeLine("Error: Can not find file (char-set?) (" + item.ListedName + " / " + item.AccessPath + ")");
+    if (!lookAt(item, canWait)) {
+      reportNotFound(item);
       return false;
     }
   }

@@ -85,6 +85,10 @@ void reportUnreadable(const TPassItem& item, int error) {
   platform::writeLine("Error: Can not read file " + item.ListedName + " (" + platform::errorText(error) + ")");
 }
 
+void reportNotFound(const TPassItem& item) {
+  platform::writeLine("Error: Can not find file (char-set?) (" + item.ListedName + " / " + item.AccessPath + ")");
+}
+
 StepResult stepNewPath(TPassItem& item) {
   item.NewPath = item.FolderPart + item.WorkName;
   if (RunSettings.Verbose) platform::writeLine(" - " + item.NewPath);

@@ -168,9 +168,10 @@ void previewListedFolders(TFolderListings&& listings, size_t items) {
 }
 
 bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder, bool mustExist) {
-  const std::string what = renameText(source, target);
+  // Built only for a note: most items get none.
+  const auto what = [&] { return renameText(source, target); };
   if (mustExist && !previewFinds(source)) {
-    return note(what, "would fail: " + escapeLogField(source) + " does not exist", true);
+    return note(what(), "would fail: " + escapeLogField(source) + " does not exist", true);
   }
   // Another object of the new name: a name an earlier line takes, or one on
   // disk that no earlier line has taken away. The object itself under a
@@ -192,16 +193,16 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
     // but neither does the real run do what the line shows.
     const bool settled = !folder && (holder.empty() ? fileExists(target) : true);
     if (settled && s.DeleteExistingDestination) {
-      note(what, "would replace the file of that name (-ded): " + by, false);
+      note(what(), "would replace the file of that name (-ded): " + by, false);
     } else if (settled && s.DeleteExistingSource) {
       setShown(source, Freed);
-      return note(what, "would delete " + escapeLogField(source) + " instead (-des): " + by, false);
+      return note(what(), "would delete " + escapeLogField(source) + " instead (-des): " + by, false);
     } else {
-      return note(what, "would fail: " + by, true);
+      return note(what(), "would fail: " + by, true);
     }
   }
   for (const std::string& place : {folderPart(source), folderPart(target)}) {
-    if (!folderCanBeWritten(place)) return note(what, "would fail: " + shownFolder(place) + " can not be written", true);
+    if (!folderCanBeWritten(place)) return note(what(), "would fail: " + shownFolder(place) + " can not be written", true);
   }
   setShown(target, setShown(source, Freed));
   return true;

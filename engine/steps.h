@@ -60,6 +60,10 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader);
 // system's error number). The item then ends unchanged.
 void reportUnreadable(const TPassItem& item, int error);
 
+// "Error: Can not find file (char-set?) (" + ListedName + " / " +
+// AccessPath + ")": the listed item is not there (any more).
+void reportNotFound(const TPassItem& item);
+
 // The item's last-write time (getWriteTime) and fileAge, from what
 // selection saw while that still holds, else from the file.
 DateTime itemWriteTime(const TPassItem& item);

@@ -48,6 +48,8 @@ bool matchText(const Text& pattern, const Text& name) {
 }  // namespace
 
 bool matchesWildcard(std::string_view pattern, std::string_view name) {
+  // The everyday patterns match every name: no need to walk it.
+  if (!pattern.empty() && (pattern == "*.*" || pattern.find_first_not_of('*') == std::string_view::npos)) return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string_view::npos) {
     pattern.remove_suffix(2);
   }
