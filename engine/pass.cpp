@@ -15,6 +15,7 @@
 #include "engine/pass_report.h"
 #include "engine/pipeline.h"
 #include "engine/preview.h"
+#include "engine/read_ahead.h"
 #include "engine/steps.h"
 #include "exif/capture_date.h"
 #include "lib/files.h"
@@ -196,6 +197,13 @@ void walkFollowers(TPassReport& report, const TPassItem& leader) {
   }
 }
 
+// The files of the pass from item first on whose capture date it reads.
+std::unique_ptr<TReadAhead> startReadAhead(const TNameList& names, size_t first) {
+  std::vector<bool> wanted(names.size());
+  for (size_t i = first; i < names.size(); ++i) wanted[i] = readsCaptureDate(names[i]);
+  return std::make_unique<TReadAhead>(names, std::move(wanted), first, CaptureDateFirstRead);
+}
+
 }  // namespace
 
 void runPass() {
@@ -215,16 +223,31 @@ void runPass() {
   // then its preview looks the new names up in them.
   if (s.Test) previewListedFolders(std::move(lists.Listings), lists.LongNames.size());
   else lists.Listings = TFolderListings{};
+  const bool reads = s.ReadExif && !s.Folders;
+  TSlowMediumWatch watch;
+  std::unique_ptr<TReadAhead> readAhead;
   for (size_t i = 0; i < lists.LongNames.size(); ++i) {
     // A stop signal ends the pass between two items, never inside one.
     if (platform::stopSignal() != 0) return;
     if (pairs && plan.Follows[i]) continue;  // walked with the item it follows
+    if (readAhead) readAhead->passAt(i);
     TPassItem item;
     if (pairs && !plan.Followers[i].empty()) item.Followers = &plan.Followers[i];
     report.beginItem(item);
-    if (selectItem(lists, i, item)) runPipeline(item);
+    std::shared_ptr<platform::InputFile> watched;
+    if (selectItem(lists, i, item)) {
+      if (reads && !readAhead && item.Opened) {
+        item.Opened->probeCache();
+        watched = item.Opened;
+      }
+      runPipeline(item);
+    }
     report.endItem();
     if (item.Followers) walkFollowers(report, item);
+    if (watched) {
+      watch.readItem(watched->waitedForMedium());
+      if (watch.slow()) readAhead = startReadAhead(lists.LongNames, i + 1);
+    }
   }
 }
 

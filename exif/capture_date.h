@@ -35,6 +35,10 @@ CaptureFormat captureFormatOf(std::string_view extension);
 // extension names a reader); for other files it answers 0 unopened.
 bool readsCaptureDate(std::string_view name);
 
+// The bytes a capture-date read of a camera file takes first; most need no
+// more.
+constexpr size_t CaptureDateFirstRead = 4096;
+
 // The capture date of the file at path; 0 when it has none or its
 // extension names no reader. Errors of the scan reach the caller as
 // exceptions; a file that a reader cannot read throws UnreadableFile

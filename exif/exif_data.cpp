@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "exif/capture_date.h"
 #include "exif/image_info.h"
 #include "exif/iptc.h"
 #include "lib/strings.h"
@@ -26,7 +27,7 @@ constexpr int MarkerComment = 0xFE;
 // EXIF block of a few KiB) mostly fit in a first read of 4 KiB, and the
 // capture date needs nothing after them; a longer segment comes in one
 // further read, and a walk over many segments goes on in 64 KiB blocks.
-constexpr size_t JpegFirstBlockSize = 4096;
+constexpr size_t JpegFirstBlockSize = CaptureDateFirstRead;
 constexpr size_t JpegBlockSize = 64 * 1024;
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,12 +50,21 @@ void InputFile::close() {
   fd_ = -1;
   size_ = 0;
   error_ = 0;
+  probe_ = waited_ = false;
 }
 
 size_t InputFile::readAt(uint64_t offset, void* buffer, size_t count) const {
   if (fd_ < 0) return 0;
   size_t done = 0;
   char* out = static_cast<char*>(buffer);
+  if (probe_ && count > 0) {
+    // The next read asks only the cache; a miss is read again below.
+    probe_ = false;
+    struct iovec part {out, count};
+    const ssize_t n = ::preadv2(fd_, &part, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+    if (n > 0) done = static_cast<size_t>(n);
+    waited_ = n < 0 && errno == EAGAIN;
+  }
   while (done < count) {
     ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
@@ -63,6 +73,18 @@ size_t InputFile::readAt(uint64_t offset, void* buffer, size_t count) const {
     done += static_cast<size_t>(n);
   }
   return done;
+}
+
+void warmFileHead(const std::string& path, size_t bytes) {
+  const AtPath at(path);
+  constexpr int Flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  // O_NOATIME only for the file's owner (and root); others open it plainly.
+  int fd = ::openat(at.dir(), at.name(), Flags | O_NOATIME);
+  if (fd < 0 && errno == EPERM) fd = ::openat(at.dir(), at.name(), Flags);
+  if (fd < 0) return;
+  // What is no regular file refuses the advice, harmlessly.
+  static_cast<void>(::posix_fadvise(fd, 0, static_cast<off_t>(bytes), POSIX_FADV_WILLNEED));
+  ::close(fd);
 }
 
 }  // namespace platform

@@ -37,10 +37,24 @@ class InputFile {
   // that is no regular file is no failure here: it has no content to read.
   int error() const { return error_; }
 
+  // The next read tells whether its data had to come from the medium (the
+  // system's cache did not hold it): waitedForMedium() then says so. It
+  // costs no further call where the cache holds the data.
+  void probeCache() { probe_ = true; }
+  bool waitedForMedium() const { return waited_; }
+
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
   mutable int error_ = 0;
+  mutable bool probe_ = false;
+  mutable bool waited_ = false;
 };
+
+// Asks the system to bring the first bytes of the file at path into its
+// cache, without waiting for them and, where the system lets the caller,
+// without touching the file's access time. Nothing is reported: a file
+// that cannot be opened is simply left for its reader to find so.
+void warmFileHead(const std::string& path, size_t bytes);
 
 }  // namespace platform

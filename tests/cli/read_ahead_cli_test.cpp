@@ -1,0 +1,87 @@
+// Photos that the system's cache no longer holds, as on a card just put
+// in: the run reads ahead of itself, and does and says exactly what a run
+// over cached files does.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/harness.h"
+#include "support/exif_builder.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long TmpfsMagic = 0x01021994;  // its files live in the cache
+
+void writePhotos(const TempDir& dir, int count) {
+  for (int i = 0; i < count; ++i) {
+    CameraShot shot;
+    shot.bigEndian = i % 2 == 1;
+    shot.dateTimeOriginal = "2013:04:" + std::to_string(10 + i % 15) + " 15:30:" + std::to_string(10 + i % 40);
+    dir.write("IMG_" + std::to_string(1000 + i) + ".JPG", cameraJpeg(shot));
+  }
+}
+
+// Written to disk and dropped from the cache, so that reading them waits.
+bool evict(const TempDir& dir) {
+  struct statfs fsInfo {};
+  if (::statfs(dir.path().c_str(), &fsInfo) != 0 || fsInfo.f_type == TmpfsMagic) return false;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    const int fd = ::open(entry.path().c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+  }
+  return true;
+}
+
+std::string treeOf(const TempDir& dir) {
+  std::string text;
+  for (const std::string& name : dir.list()) text += name + "\n";
+  return text;
+}
+
+TEST(ReadAheadCli, UncachedFilesGiveWhatCachedOnesGive) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-t", "-i", "*.jpg"},
+                                               std::vector<std::string>{"-i", "-de", "*.jpg"}}) {
+    TempDir cached, uncached;
+    writePhotos(cached, 120);
+    writePhotos(uncached, 120);
+    evict(uncached);
+    const RunResult warm = runZantrel(args, cached.path());
+    const RunResult cold = runZantrel(args, uncached.path());
+    EXPECT_EQ(cold.out, warm.out) << args[0];
+    EXPECT_EQ(cold.err, warm.err) << args[0];
+    EXPECT_EQ(cold.exitCode, warm.exitCode) << args[0];
+    EXPECT_EQ(treeOf(uncached), treeOf(cached)) << args[0];
+    EXPECT_NE(warm.out.find(" -> "), std::string::npos) << warm.out;
+  }
+}
+
+// Where strace is there to see the thread start.
+TEST(ReadAheadCli, ReadsAheadOnlyWhereFilesAreNotCached) {
+  if (std::system("command -v strace >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  TempDir dir;
+  writePhotos(dir, 120);
+  if (!evict(dir)) GTEST_SKIP() << "files here live in the cache";
+  const std::string trace = (dir / "trace").string();
+  auto threadStarted = [&] {
+    runZantrelVia("strace -f -e trace=clone,clone3 -o " + shellQuoted(trace), {"-t", "-i", "*.jpg"}, dir.path());
+    std::ifstream in(trace);
+    std::stringstream calls;
+    calls << in.rdbuf();
+    return calls.str().find("clone") != std::string::npos;
+  };
+  EXPECT_TRUE(threadStarted()) << "no reader thread on uncached files";
+  EXPECT_FALSE(threadStarted()) << "a reader thread on cached files";
+}
+
+}  // namespace
