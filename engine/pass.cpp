@@ -108,9 +108,9 @@ bool passesSizeFilter(const std::string& name) {
 // there: the look at it can wait. Every other run looks at each item once,
 // in selection, for the steps that need its times, size or content.
 bool lookCanWait(const TRunSettings& s) {
-  return !s.ReadExif && s.ImageTag.empty() && !s.Nice && !s.Magic && !s.SuffixSize && !s.DatePrefix && !s.DateSuffix && s.SetTime.empty() &&
-         !s.DateExif && !s.Copy && !s.CopyMedia && !s.Folders && !s.FolderDateFromFiles && !s.Pairs &&
-         !s.Verbose && s.MinSize <= 0 && s.MaxSize <= 0;
+  return !s.ReadExif && s.ImageTag.empty() && !s.Nice && !s.Magic && !s.SuffixSize && !s.DatePrefix &&
+         !s.DateSuffix && s.SetTime.empty() && !s.DateExif && !s.Copy && !s.CopyMedia && !s.Folders &&
+         !s.FolderDateFromFiles && !s.Pairs && !s.Verbose && s.MinSize <= 0 && s.MaxSize <= 0;
 }
 
 // The one look at the item's path that tells whether it can be reached and

@@ -202,7 +202,9 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
     }
   }
   for (const std::string& place : {folderPart(source), folderPart(target)}) {
-    if (!folderCanBeWritten(place)) return note(what(), "would fail: " + shownFolder(place) + " can not be written", true);
+    if (!folderCanBeWritten(place)) {
+      return note(what(), "would fail: " + shownFolder(place) + " can not be written", true);
+    }
   }
   setShown(target, setShown(source, Freed));
   return true;

@@ -49,8 +49,10 @@ void TReadAhead::run(size_t first) {
 void TSlowMediumWatch::readItem(bool waited) {
   if (slow_) return;
   if (waited) ++waits_;
-  slow_ = waits_ >= WaitsInSpan;
-  if (++inSpan_ == Span) inSpan_ = waits_ = 0;
+  if (++inSpan_ < Span) return;
+  slowSpans_ = waits_ >= WaitsInSpan ? slowSpans_ + 1 : 0;
+  slow_ = slowSpans_ >= SlowSpans;
+  inSpan_ = waits_ = 0;
 }
 
 }  // namespace zantrel

@@ -61,8 +61,9 @@ class TReadAhead {
 };
 
 // Tells from the pass's first reads of its files whether they wait for the
-// medium (the system's cache does not hold them): a clear share of such
-// reads within a span of items, and the pass reads from the medium itself.
+// medium (the system's cache does not hold them): most reads of two spans
+// of items in a row, and the pass reads from the medium itself. A warm
+// cache that lost a few files here and there does not count.
 class TSlowMediumWatch {
  public:
   // The pass has done one more item whose file it read; waited: the read
@@ -72,9 +73,11 @@ class TSlowMediumWatch {
 
  private:
   static constexpr int Span = 16;
-  static constexpr int WaitsInSpan = 8;
+  static constexpr int WaitsInSpan = 12;
+  static constexpr int SlowSpans = 2;
   int inSpan_ = 0;
   int waits_ = 0;
+  int slowSpans_ = 0;
   bool slow_ = false;
 };
 

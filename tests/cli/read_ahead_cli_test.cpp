@@ -3,6 +3,7 @@
 // over cached files does.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -43,6 +44,33 @@ bool evict(const TempDir& dir) {
   return true;
 }
 
+// Whether the system's cache holds the first page of every file.
+bool firstPagesCached(const TempDir& dir, bool& all, bool& none) {
+  all = none = true;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    if (entry.path().extension() != ".JPG") continue;
+    const int fd = ::open(entry.path().c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    void* map = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED) return false;
+    unsigned char page = 0;
+    const bool known = ::mincore(map, 4096, &page) == 0;
+    ::munmap(map, 4096);
+    if (!known) return false;
+    ((page & 1) ? none : all) = false;
+  }
+  return true;
+}
+
+void readAll(const TempDir& dir) {
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+  }
+}
+
 std::string treeOf(const TempDir& dir) {
   std::string text;
   for (const std::string& name : dir.list()) text += name + "\n";
@@ -71,7 +99,8 @@ TEST(ReadAheadCli, ReadsAheadOnlyWhereFilesAreNotCached) {
   if (std::system("command -v strace >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
   TempDir dir;
   writePhotos(dir, 120);
-  if (!evict(dir)) GTEST_SKIP() << "files here live in the cache";
+  bool all = false, none = false;
+  if (!evict(dir) || !firstPagesCached(dir, all, none) || !none) GTEST_SKIP() << "files here stay in the cache";
   const std::string trace = (dir / "trace").string();
   auto threadStarted = [&] {
     runZantrelVia("strace -f -e trace=clone,clone3 -o " + shellQuoted(trace), {"-t", "-i", "*.jpg"}, dir.path());
@@ -81,6 +110,8 @@ TEST(ReadAheadCli, ReadsAheadOnlyWhereFilesAreNotCached) {
     return calls.str().find("clone") != std::string::npos;
   };
   EXPECT_TRUE(threadStarted()) << "no reader thread on uncached files";
+  readAll(dir);
+  ASSERT_TRUE(firstPagesCached(dir, all, none) && all);
   EXPECT_FALSE(threadStarted()) << "a reader thread on cached files";
 }
 

@@ -80,22 +80,24 @@ TEST_F(ReadAheadTest, StopsWhileWaitingAndWhileWorking) {
   }
 }
 
-TEST(SlowMediumWatch, StartsOnlyWhenMostReadsOfASpanWait) {
+TEST(SlowMediumWatch, StartsOnlyWhenMostReadsOfTwoSpansWait) {
   struct Case {
     const char* what;
     std::string reads;  // one letter per item: w waited, c from the cache
     int slowAfter;      // items after which the watch says slow, -1 never
   };
+  auto spans = [](const std::string& span, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i) s += span;
+    return s;
+  };
   const Case cases[] = {
       {"all cached", std::string(100, 'c'), -1},
-      {"all waited", std::string(100, 'w'), 8},
-      {"half of each span", "wcwcwcwcwcwcwcwcwcwcwcwcwcwcwcwc", 15},
-      {"seven per span", [] {
-         std::string s;
-         for (int i = 0; i < 6; ++i) s += "wwwwwwwccccccccc";
-         return s;
-       }(), -1},
-      {"split over two spans", std::string(12, 'c') + std::string(7, 'w') + std::string(30, 'c'), -1},
+      {"all waited", std::string(100, 'w'), 32},
+      {"twelve of each span", spans("wwwwwwwwwwwwcccc", 4), 32},
+      {"eleven of each span", spans("wwwwwwwwwwwccccc", 6), -1},
+      {"one slow span between cached ones", spans("c", 16) + spans("w", 16) + spans("c", 16) + spans("w", 16), -1},
+      {"a few lost files now and then", spans("cccccccwcccccccw", 20), -1},
   };
   for (const Case& c : cases) {
     TSlowMediumWatch watch;
