@@ -42,7 +42,8 @@ struct TRunOutcome {
   // many passes look into them.
   std::vector<std::string> UnreadableFolders;
 
-  // Set by whatever stops the run on a signal; the exit status is then the
+  // The stop signal that ended the run after the item in hand, as the
+  // driver finds it once the run is over; the exit status is then the
   // shell's 128 + signal number.
   int Signal = 0;
 };

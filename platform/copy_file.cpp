@@ -149,6 +149,9 @@ Step fillTemporary(int in, int out, const struct stat& st) {
   return ::fsync(out) == 0 ? Step::Done : Step::Failed;
 }
 
+// The destination folder itself cannot be opened: missing, or a file.
+bool noFolder(int error) { return error == ENOENT || error == ENOTDIR; }
+
 CopyOutcome outcomeOf(Step step) { return step == Step::Interrupted ? CopyOutcome::Interrupted : CopyOutcome::Failed; }
 
 // Gives an unnamed file its first name; fails with EEXIST when the name is
@@ -180,6 +183,7 @@ CopyOutcome copyThroughHiddenName(int in, const struct stat& st, const std::stri
   for (int attempt = 0; out.fd < 0; ++attempt) {
     temp = prefix + std::to_string(counter++);
     out.fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out.fd < 0 && noFolder(errno)) return CopyOutcome::FolderMissing;
     if (out.fd < 0 && (errno != EEXIST || attempt > 100)) return CopyOutcome::Failed;
   }
   Step step = fillTemporary(in, out.fd, st);
@@ -194,35 +198,50 @@ CopyOutcome copyThroughHiddenName(int in, const struct stat& st, const std::stri
 
 bool noUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
 
-}  // namespace
-
-CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination) {
-  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (in.fd < 0) return CopyOutcome::Failed;
+CopyOutcome copyOpenFile(int in, const std::string& destination) {
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return CopyOutcome::Failed;
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) return CopyOutcome::Failed;
   // The final name is given only at the end; a name taken already is
   // found before the bytes are copied for nothing.
   if (pathExists(destination)) return CopyOutcome::DestinationExists;
 
   if (!namedTemporariesOnly && unnamedFilesNameable) {
     Fd out(::open(folderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (out.fd < 0 && noFolder(errno)) return CopyOutcome::FolderMissing;
     if (out.fd < 0 && !noUnnamedFiles(errno)) return CopyOutcome::Failed;
     if (out.fd >= 0) {
       // An unnamed file that is closed is gone: nothing to take back.
-      const Step step = fillTemporary(in.fd, out.fd, st);
+      const Step step = fillTemporary(in, out.fd, st);
       if (step != Step::Done) return outcomeOf(step);
       if (nameUnnamed(out.fd, destination)) return CopyOutcome::Copied;
       if (errno == EEXIST) return CopyOutcome::DestinationExists;
       if (unnamedFilesNameable) return CopyOutcome::Failed;
     }
   }
-  return copyThroughHiddenName(in.fd, st, destination);
+  return copyThroughHiddenName(in, st, destination);
+}
+
+}  // namespace
+
+CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination) {
+  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (in.fd < 0) return CopyOutcome::Failed;
+  return copyOpenFile(in.fd, destination);
+}
+
+CopyOutcome copyFileNoReplace(const InputFile& source, const std::string& destination) {
+  if (!source.isOpen()) return CopyOutcome::Failed;
+  return copyOpenFile(source.descriptor(), destination);
 }
 
 bool sameFileContent(const std::string& a, const std::string& b) {
-  InputFile fa, fb;
-  if (!fa.open(a) || !fb.open(b) || fa.size() != fb.size()) return false;
+  InputFile fa;
+  return fa.open(a) && sameFileContent(fa, b);
+}
+
+bool sameFileContent(const InputFile& fa, const std::string& b) {
+  InputFile fb;
+  if (!fa.isOpen() || !fb.open(b) || fa.size() != fb.size()) return false;
   std::vector<char> ba(BufferSize), bb(BufferSize);
   for (uint64_t at = 0; at < fa.size();) {
     const size_t want = static_cast<size_t>(std::min<uint64_t>(BufferSize, fa.size() - at));

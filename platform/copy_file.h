@@ -8,22 +8,30 @@
 
 #include <string>
 
+#include "platform/input_file.h"
+
 namespace platform {
 
 enum class CopyOutcome {
   Copied,
   DestinationExists,  // nothing was written
+  FolderMissing,      // the destination's folder is not there (or is no folder): nothing was written
   Failed,             // source unreadable, disk full, ...: no file is left
   Interrupted,        // a stop signal arrived (see stopSignal): the copy was taken back
 };
 
-// Holes of a sparse source stay holes in the copy.
+// Holes of a sparse source stay holes in the copy. The destination is
+// looked at before any byte is copied, so a name that is taken costs no
+// copy.
 CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination);
+// The same from a file that is open already (read for its capture date).
+CopyOutcome copyFileNoReplace(const InputFile& source, const std::string& destination);
 
 // True when both paths reach regular files of the same size and the same
 // bytes; false when they differ or either cannot be read. Reads both in
 // blocks and stops at the first difference.
 bool sameFileContent(const std::string& a, const std::string& b);
+bool sameFileContent(const InputFile& a, const std::string& b);
 
 // Tests only: copy as on a file system without unnamed temporary files,
 // through a hidden name.
