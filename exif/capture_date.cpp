@@ -32,10 +32,13 @@ const FormatExtensions Formats[] = {
 };
 
 // The container as the capture date needs it: built for the date
-// positions only (no tag texts or entry lists), and scanning no segment
-// after the EXIF block.
+// positions only (no tag texts or entry lists, no tag but the dates and
+// the pointers to them read), and scanning no segment after the EXIF block.
 struct DateScan : TimgData {
-  DateScan() : TimgData(BuildFactsOnly) { StopAfterExif = true; }
+  DateScan() : TimgData(BuildFactsOnly) {
+    StopAfterExif = true;
+    DatesOnly = true;
+  }
 };
 
 // The date the container's walk located. Where IFD0 and a sub-directory
