@@ -66,11 +66,11 @@ bool taken(const std::string& path) {
   return RunSettings.Test ? previewFinds(path) : platform::pathExists(path);
 }
 
-// The first name of the set (the item's unless the copy looks at it
-// itself, then its followers' under -pairs) that is taken at dest; empty
-// when the whole set finds its names free, so that the set keeps one name.
-std::string firstTaken(const TPassItem& item, const std::string& dest, bool itemToo) {
-  if (itemToo && taken(dest)) return dest;
+// The first name of the set (the item's, then its followers' under
+// -pairs) that is taken at dest; empty when the whole set finds its names
+// free, so that the set keeps one name.
+std::string firstTaken(const TPassItem& item, const std::string& dest) {
+  if (taken(dest)) return dest;
   if (!item.Followers) return {};
   for (const TFollower& follower : *item.Followers) {
     std::string name = followerName(dest, follower);
@@ -130,27 +130,26 @@ void previewLibraryCopy(TPassItem& item, const std::string& folder, const std::s
 // A test run takes the names that its own earlier lines would have filled
 // as filled, with the bytes of the item that filled them.
 //
-// The copy itself finds out whether the name is taken and whether the
-// folder is there, so a library that has the folder costs no look at it.
+// The copy itself finds out whether the folder is there, so a library
+// that has the folder costs no look at it.
 void copyIntoLibrary(TPassItem& item, const std::string& folder, const std::string& name) {
+  const bool test = RunSettings.Test;
   TCopySource source(item);
   bool folderMade = false;
   for (long n = 0;;) {
     const std::string dest = folder + candidateName(name, n);
-    if (RunSettings.Test) {
-      if (!previewFinds(dest)) return previewLibraryCopy(item, folder, dest);
-      const std::string holder = previewHolder(dest);
+    if (taken(dest)) {
+      const std::string holder = test ? previewHolder(dest) : std::string();
       if (source.sameContentAs(holder.empty() ? dest : holder)) return reportInLibrary(item, dest);
       ++n;
       continue;
     }
+    if (test) return previewLibraryCopy(item, folder, dest);
     switch (source.copyTo(dest)) {
       case platform::CopyOutcome::Copied:
         return reportCopied(item, dest);
       case platform::CopyOutcome::DestinationExists:
-        if (source.sameContentAs(dest)) return reportInLibrary(item, dest);
-        ++n;
-        continue;
+        continue;  // it appeared meanwhile: compared like any other
       case platform::CopyOutcome::FolderMissing:
         if (!folderMade && forceFolders(folder)) {
           folderMade = true;
@@ -186,7 +185,7 @@ void copyEnding(TPassItem& item) {
   TCopySource source(item);
   for (long n = 0;; ++n) {
     const std::string dest = candidateName(item.WorkName, n);
-    const std::string name = firstTaken(item, dest, RunSettings.Test);
+    const std::string name = firstTaken(item, dest);
     if (!name.empty()) {
       if (n == 0) clash = name;
       continue;
