@@ -128,7 +128,7 @@ TEST(ExifDatesCli, TimesOfADeletedSourceAreNotReported) {
   dir.write("130412-1530_IMG_1.jpg", "another file");
   RunResult r = runZantrel({"-i", "-des", "-log", "IMG_1.JPG"}, dir.path());
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(lines(r.out), (Names{"WARNING destination exists - delete IMG_1.JPG !"}));
+  EXPECT_EQ(lines(r.out), (Names{"IMG_1.jpg", "WARNING destination exists - delete IMG_1.JPG !"}));
   EXPECT_EQ(logRecords(dir), (Names{record({"WARNING", "IMG_1.JPG", "130412-1530_IMG_1.jpg",
                                             "destination exists - delete source"})}));
   EXPECT_EQ(dir.read("130412-1530_IMG_1.jpg"), "another file");
