@@ -4,12 +4,12 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "app/settings.h"
 #include "engine/pass_report.h"
 #include "engine/rename_log.h"
 #include "lib/files.h"
+#include "lib/name_table.h"
 #include "lib/paths.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -49,18 +49,22 @@ class TNameStore {
 // among them is not there either.
 struct TKnownFolder {
   bool trusted = false;
-  std::unordered_set<std::string_view> names;  // views into the listing
+  TNameTable<bool> names;  // views into the listing
 };
 
 struct TPreviewState {
   TNameStore store;
   // A name a shown rename would have taken (with the name it came from),
   // or freed (an empty view).
-  std::unordered_map<std::string_view, std::string_view> names;
+  TNameTable<std::string_view> names;
   std::unordered_map<std::string, bool> writable;  // by folder part
   // The listings of the pass in hand, and what they tell of each folder.
   TFolderListings listings;
   std::unordered_map<std::string, TKnownFolder> known;
+  // The folder onDisk looked up last (a key of known, which never moves
+  // its elements).
+  std::string_view lastFolder;
+  const TKnownFolder* lastKnown = nullptr;
 };
 
 // Never destroyed: the run ends soon after the preview, and freeing every
@@ -71,19 +75,15 @@ const std::string_view Freed;
 
 // What the preview left at path (a name, or Freed), or nullptr where it
 // has not touched it.
-const std::string_view* shownState(std::string_view path) {
-  const auto known = state.names.find(path);
-  return known == state.names.end() ? nullptr : &known->second;
-}
+const std::string_view* shownState(std::string_view path) { return state.names.find(path); }
 
 // Sets what path holds as the preview would have left it; the kept name.
 std::string_view setShown(std::string_view path, std::string_view holder) {
-  const auto known = state.names.find(path);
-  if (known != state.names.end()) {
-    known->second = holder;
-    return known->first;
-  }
-  return state.names.emplace(state.store.keep(path), holder).first->first;
+  bool added = false;
+  auto& slot = state.names.slotFor(path, added);
+  if (added) slot.name = state.store.keep(path);
+  slot.value = holder;
+  return slot.name;
 }
 
 std::string swappedAsciiCase(std::string_view name) {
@@ -97,13 +97,16 @@ std::string swappedAsciiCase(std::string_view name) {
 
 // One name of the folder with its letters' case swapped tells the file
 // system's way: listed too, or not found, and names differ by case.
-bool tellsCaseApart(const std::string& folder, const TKnownFolder& known) {
-  for (const std::string_view name : known.names) {
-    const std::string swapped = swappedAsciiCase(name);
-    if (swapped == name) continue;
-    return known.names.contains(swapped) || !platform::pathExists(folder + swapped);
+bool tellsCaseApart(const std::string& folder, const TKnownFolder& known, std::string_view sample) {
+  const std::string swapped = swappedAsciiCase(sample);
+  return known.names.contains(swapped) || !platform::pathExists(folder + swapped);
+}
+
+bool hasAsciiLetter(std::string_view name) {
+  for (const char c : name) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) return true;
   }
-  return false;  // no letters to tell by
+  return false;
 }
 
 TKnownFolder indexFolder(const std::string& folder) {
@@ -114,19 +117,34 @@ TKnownFolder indexFolder(const std::string& folder) {
   const auto unlisted = listings.unlisted.find(folder);
   const bool hasUnlisted = unlisted != listings.unlisted.end();
   known.names.reserve(entries->second.size() + (hasUnlisted ? unlisted->second.size() : 0));
-  for (const platform::FolderEntry& entry : entries->second) known.names.insert(entry.name);
-  if (hasUnlisted) known.names.insert(unlisted->second.begin(), unlisted->second.end());
-  known.trusted = tellsCaseApart(folder, known);
+  std::string_view sample;  // a name with a letter, to tell case by
+  auto add = [&](std::string_view name) {
+    bool added = false;
+    known.names.slotFor(name, added);
+    if (sample.empty() && hasAsciiLetter(name)) sample = name;
+  };
+  for (const platform::FolderEntry& entry : entries->second) add(entry.name);
+  if (hasUnlisted) {
+    for (const std::string& name : unlisted->second) add(name);
+  }
+  known.trusted = !sample.empty() && tellsCaseApart(folder, known, sample);
   return known;
 }
 
 // Whether something of that name is on disk: from the pass's listing where
 // it can tell, else by a look.
 bool onDisk(const std::string& path) {
-  const std::string folder = folderPart(path);
-  auto known = state.known.find(folder);
-  if (known == state.known.end()) known = state.known.emplace(folder, indexFolder(folder)).first;
-  if (known->second.trusted) return known->second.names.contains(std::string_view(path).substr(folder.size()));
+  const std::string_view folder = std::string_view(path).substr(0, nameStart(path));
+  // Items come folder by folder: the folder of the last look is mostly the
+  // folder of this one.
+  if (!state.lastKnown || folder != state.lastFolder) {
+    std::string key(folder);
+    auto known = state.known.find(key);
+    if (known == state.known.end()) known = state.known.emplace(key, indexFolder(key)).first;
+    state.lastFolder = known->first;
+    state.lastKnown = &known->second;
+  }
+  if (state.lastKnown->trusted) return state.lastKnown->names.contains(std::string_view(path).substr(folder.size()));
   return platform::pathExists(path);
 }
 
@@ -164,6 +182,7 @@ bool previewFinds(const std::string& path) {
 void previewListedFolders(TFolderListings&& listings, size_t items) {
   state.listings = std::move(listings);
   state.known.clear();
+  state.lastKnown = nullptr;
   state.names.reserve(state.names.size() + 2 * items);
 }
 
@@ -229,6 +248,7 @@ void forgetPreview() {
   state.writable.clear();
   state.listings = TFolderListings{};
   state.known.clear();
+  state.lastKnown = nullptr;
   state.store = TNameStore{};
 }
 

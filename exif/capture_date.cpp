@@ -55,7 +55,10 @@ CaptureFormat captureFormatOf(std::string_view extension) {
 
 // The scan as the capture date needs it: the date positions only (no tag
 // texts or entry lists, BuildFactsOnly), and no segment after the EXIF block.
-void scanForDate(TimgData& data) { data.StopAfterExif = true; }
+void scanForDate(TimgData& data) {
+  data.StopAfterExif = true;
+  data.DatesOnly = true;
+}
 
 DateTime jpegCaptureDate(const ByteSource& jpeg) {
   TimgData data(BuildFactsOnly);

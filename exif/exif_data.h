@@ -65,6 +65,10 @@ class TimgData : public tEndInd {
   // JPEG walk ends once the block is parsed (the comment and IPTC blocks
   // after it stay unseen).
   bool StopAfterExif = false;
+  // Nor does it need any tag but the dates and the pointers to the
+  // directories that may hold them: with this set the walk reads no other
+  // value (no size, flash, make or maker note).
+  bool DatesOnly = false;
 
   void reset();
   // The whole scan of one file; true when something was found.

@@ -127,8 +127,30 @@ void TImageInfo::walkDirectory(int64_t start, int64_t base, int64_t length, int 
   }
 }
 
+namespace {
+
+// The tags a walk for the capture date reads: the dates, and every pointer
+// the full walk follows (a date in any directory it reaches counts).
+bool leadsToDate(uint16_t tag) {
+  switch (tag) {
+    case TagDateTime:
+    case TagDateTimeOriginal:
+    case TagDateTimeDigitized:
+    case TagSubIfds:
+    case TagExifOffset:
+    case TagInteroperabilityOffset:
+    case TagGpsInfo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void TImageInfo::readEntry(int64_t p, int64_t base, int64_t length, int kind) {
   const uint16_t tag = read16At(p);
+  if (Parent && Parent->DatesOnly && !leadsToDate(tag)) return;
   const uint16_t type = read16At(p + 2);
   // Counts are unsigned in TIFF; in 64 bits no product can overflow.
   const uint64_t count = static_cast<uint32_t>(read32At(p + 4));

@@ -2,12 +2,12 @@
 
 namespace zantrel {
 
-namespace {
-
 size_t nameStart(std::string_view path) {
   const size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? 0 : slash + 1;
 }
+
+namespace {
 
 size_t extensionStart(std::string_view path) {
   const size_t start = nameStart(path);

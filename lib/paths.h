@@ -4,11 +4,14 @@
 // "." of the name part to its end (dot included, empty without a dot).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace zantrel {
 
+// Where the name part begins: after the last "/", 0 without one.
+size_t nameStart(std::string_view path);
 std::string folderPart(std::string_view path);
 std::string namePart(std::string_view path);
 std::string fileExtension(std::string_view path);

@@ -43,6 +43,30 @@ void type(int master, char c) {
   if (master >= 0 && ::write(master, &c, 1) != 1) throw std::runtime_error("cannot type into the terminal");
 }
 
+// Types Ctrl-S and waits until the terminal has taken it: a write of its
+// own then finds the output stopped. The terminal takes keys in its own
+// time, which on a busy machine can be long after the key was typed.
+void stopOutput(int master) {
+  if (master < 0) return;
+  type(master, StopOutput);
+  const int probe = ::open(::ptsname(master), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+  if (probe < 0) throw std::runtime_error("cannot open the terminal");
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  for (;;) {
+    const char mark = '.';
+    const ssize_t n = ::write(probe, &mark, 1);
+    if (n < 0 && errno == EAGAIN) break;
+    if (n < 0) throw std::runtime_error("cannot write to the terminal");
+    // Not stopped yet: take the mark back off the screen, and wait.
+    char got = 0;
+    while (::read(master, &got, 1) == 1 && got != mark) {
+    }
+    if (std::chrono::steady_clock::now() > until) throw std::runtime_error("the terminal does not stop");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ::close(probe);
+}
+
 std::string readFile(int fd) {
   std::string text;
   ::lseek(fd, 0, SEEK_SET);
@@ -62,10 +86,8 @@ TerminalRun::TerminalRun(const std::vector<std::string>& args, const std::filesy
   if (outSlave < 0) outFile_ = tempFile();
   if (errSlave < 0) errFile_ = tempFile();
   if (stopped) {
-    type(outMaster_, StopOutput);
-    type(errMaster_, StopOutput);
-    // The terminal takes the key in a moment, not at once.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    stopOutput(outMaster_);
+    stopOutput(errMaster_);
   }
 
   std::vector<std::string> env = runEnvironment(cwd);

@@ -9,7 +9,7 @@ check_installed() {
     bin/zantrel
     share/bash-completion/completions/zantrel
     share/doc/zantrel/README.md
-    share/man/man1/zantrel.1
+    share/man/man1/zantrel.1.gz
     share/zsh/vendor-completions/_zantrel
   )
   local found
@@ -28,7 +28,7 @@ check_installed() {
   if command -v man >/dev/null; then
     # -w: where man finds the page, looking only below this prefix.
     out=$(MANPATH="$prefix/share/man" man -w zantrel)
-    [ "$out" = "$prefix/share/man/man1/zantrel.1" ] || { echo "man found \"$out\"" >&2; return 1; }
+    [ "$out" = "$prefix/share/man/man1/zantrel.1.gz" ] || { echo "man found \"$out\"" >&2; return 1; }
   fi
 
   out=$(bash --norc --noprofile -c '
