@@ -15,6 +15,7 @@
 #include "lib/paths.h"
 #include "lib/strings.h"
 #include "platform/console.h"
+#include "platform/copy_file.h"
 #include "platform/files.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
@@ -291,6 +292,13 @@ void undoSequence() {
 }
 
 int finishRun(int code) {
+  // Each copy was reported once its bytes were on disk; the folders that
+  // hold their new names follow here, each once.
+  for (const std::string& folder : platform::flushCopyFolders()) {
+    platform::writeErrorLine("zantrel: the copies in " + folder + " may not be on disk yet");
+    ++RunOutcome.OtherFailures;
+    if (code == 0) code = exitStatusOf(RunOutcome);
+  }
   closeRunLog();
   RunSettings.Replacements.clear();
   platform::flushOutput();

@@ -31,14 +31,21 @@ const FormatExtensions Formats[] = {
     {CaptureFormat::QuickTime, ".mov.mp4.m4v.3gp.3g2.qt."},
 };
 
-// The date the container's walk located, read as the rename engine reads
-// a JPEG's: the block's header is checked once more first.
-DateTime walkedDate(TimgData& data) {
+// The container as the capture date needs it: built for the date
+// positions only (no tag texts or entry lists, no tag but the dates and
+// the pointers to them read), and scanning no segment after the EXIF block.
+struct DateScan : TimgData {
+  DateScan() : TimgData(BuildFactsOnly) {
+    StopAfterExif = true;
+    DatesOnly = true;
+  }
+};
+
+// The date the container's walk located. Where IFD0 and a sub-directory
+// both hold a date tag, IFD0's counts: the walk sees to that itself, so
+// the block is parsed once.
+DateTime walkedDate(const TimgData& data) {
   if (!data.hasExif()) return 0;
-  // The second parse walks the first directory again (its sub-directories
-  // are known by then); where IFD0 and a sub-directory both hold a date tag,
-  // IFD0's is the one that counts, as it always has.
-  data.parseExifBlock();
   return data.TagReader ? data.TagReader->exifDateTime() : 0;
 }
 
@@ -53,16 +60,8 @@ CaptureFormat captureFormatOf(std::string_view extension) {
   return CaptureFormat::None;
 }
 
-// The scan as the capture date needs it: the date positions only (no tag
-// texts or entry lists, BuildFactsOnly), and no segment after the EXIF block.
-void scanForDate(TimgData& data) {
-  data.StopAfterExif = true;
-  data.DatesOnly = true;
-}
-
 DateTime jpegCaptureDate(const ByteSource& jpeg) {
-  TimgData data(BuildFactsOnly);
-  scanForDate(data);
+  DateScan data;
   data.scanJpeg(jpeg);
   return walkedDate(data);
 }
@@ -89,9 +88,11 @@ DateTime readExifCaptureDate(const std::string& path, const platform::FileStatus
                              const platform::InputFile* opened) {
   const CaptureFormat format = captureFormatOf(fileExtension(path));
   if (format == CaptureFormat::None) return 0;
-  if (format == CaptureFormat::Jpeg || format == CaptureFormat::Tiff) {
-    TimgData data(BuildFactsOnly);
-    scanForDate(data);
+  // What is not there, or is a folder, has no date; a file that cannot be
+  // read says so.
+  if (format == CaptureFormat::Tiff && (!status.exists || status.isFolder)) return 0;
+  if (format == CaptureFormat::Jpeg) {
+    DateScan data;
     data.scanFile(path, status, opened);
     if (data.ReadError != 0) throw UnreadableFile(data.ReadError);
     return walkedDate(data);
@@ -105,13 +106,8 @@ DateTime readExifCaptureDate(const std::string& path, const platform::FileStatus
 DateTime captureDateFrom(const ByteSource& source, CaptureFormat format) {
   switch (format) {
     case CaptureFormat::Jpeg: return jpegCaptureDate(source);
-    case CaptureFormat::Tiff: {
-      TimgData data(BuildFactsOnly);
-      scanForDate(data);
-      data.scanSource(source, true);
-      return walkedDate(data);
-    }
-    case CaptureFormat::TiffRaw: return tiffBlockCaptureDate(source);
+    case CaptureFormat::Tiff: return tiffFileCaptureDate(source);
+    case CaptureFormat::TiffRaw: return tiffRawCaptureDate(source);
     case CaptureFormat::Heif: return heifCaptureDate(source);
     case CaptureFormat::Cr3: return cr3CaptureDate(source);
     case CaptureFormat::Raf: return rafCaptureDate(source);

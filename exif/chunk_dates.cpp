@@ -29,12 +29,33 @@ constexpr std::string_view App1ProfileKeyword{"Raw profile type APP1\0", 22};
 
 constexpr int MaxRiffChunks = 4096;
 
+// The walk from chunk header to chunk header reads one block per header
+// as long as the chunks are large; behind a small one the next ones are
+// likely small as well (image data split into runs of 8 KiB), and a
+// larger block takes several headers at once.
+constexpr uint32_t SmallChunk = 16 << 10;
+constexpr size_t SmallChunksBlock = 64 << 10;
+
 // The capture date of an EXIF chunk's data: a TIFF block, maybe after
 // "Exif\0\0".
 DateTime exifChunkDate(const ByteSource& data) {
   const int64_t tiff = tiffHeaderAt(data, 0);
   if (tiff < 0) return 0;
   return tiffBlockCaptureDate(ByteWindow(data, static_cast<uint64_t>(tiff), data.size()));
+}
+
+// The same for a chunk of the file that reader walks: read into memory
+// at once (from the reader's block where it lies there already), however
+// many places of it the walk visits.
+DateTime exifChunkDate(BlockReader& reader, const ByteSource& file, uint64_t at, uint32_t length) {
+  if (length > ExifBlockFirstRead) {
+    const ByteWindow chunk(file, at, length);
+    return exifChunkDate(PrefixedBytes(chunk, ExifBlockFirstRead));
+  }
+  std::string data(length, '\0');
+  reader.seek(at);
+  data.resize(reader.read(data.data(), data.size()));
+  return exifChunkDate(MemoryBytes(std::string_view(data)));
 }
 
 struct PngChunk {
@@ -137,12 +158,12 @@ DateTime pngCaptureDate(const ByteSource& file) {
     PngChunk chunk{bigEndian32(header + 4), at + 8, bigEndian32(header)};
     if (chunk.type == fourCC("eXIf")) {
       // The chunk is EXIF data proper; a text profile is only a stand-in.
-      const DateTime date = exifChunkDate(ByteWindow(file, chunk.data, chunk.length));
+      const DateTime date = exifChunkDate(reader, file, chunk.data, chunk.length);
       if (date >= 1.0) return date;
     } else if (!hasProfile && (chunk.type == fourCC("tEXt") || chunk.type == fourCC("zTXt") ||
                                chunk.type == fourCC("iTXt"))) {
       char keyword[ExifProfileKeyword.size()];
-      const size_t n = file.readAt(chunk.data, keyword, std::min<size_t>(sizeof keyword, chunk.length));
+      const size_t n = reader.read(keyword, std::min<size_t>(sizeof keyword, chunk.length));
       const std::string_view key(keyword, n);
       if (key == ExifProfileKeyword || key == App1ProfileKeyword) {
         profile = chunk;
@@ -152,6 +173,7 @@ DateTime pngCaptureDate(const ByteSource& file) {
       break;
     }
     at = chunk.data + chunk.length + 4;  // the CRC follows the data
+    reader.setBlockSize(chunk.length < SmallChunk ? SmallChunksBlock : BlockReader::BlockSize);
   }
   return hasProfile ? profileDate(file, profile) : 0;
 }
@@ -171,7 +193,7 @@ DateTime webpCaptureDate(const ByteSource& file) {
     reader.seek(at);
     if (!reader.readExact(chunk, sizeof chunk)) break;
     const uint32_t size = littleEndian32(chunk + 4);
-    if (std::memcmp(chunk, "EXIF", 4) == 0) return exifChunkDate(ByteWindow(riff, at + 8, size));
+    if (std::memcmp(chunk, "EXIF", 4) == 0) return exifChunkDate(reader, riff, at + 8, size);
     at += 8 + uint64_t{size} + (size & 1);  // data padded to an even size
   }
   return 0;

@@ -211,9 +211,13 @@ bool TimgData::scanTiff(const ByteSource& source) {
     TagReader->setBytes(slot.Bytes);
     setBytes(slot.Bytes);
     TagReader->BigEndian = order == "MM";
-    // The first directory is taken at file offset 8, whatever the header
-    // says.
-    TagReader->walkDirectory(1, -7, static_cast<int64_t>(TiffReadLimit), MainDirectory);
+    // The first directory where the header says (0 names none: the one
+    // after the header is taken); file offset X is position X - 7, so a
+    // directory inside the header lies outside the block.
+    const auto* h = reinterpret_cast<const uint8_t*>(header + 4);
+    const uint32_t first = TagReader->BigEndian ? bigEndian32(h) : littleEndian32(h);
+    const int64_t start = first == 0 ? 1 : static_cast<int64_t>(first) - 7;
+    TagReader->walkDirectory(start, -7, static_cast<int64_t>(TiffReadLimit), MainDirectory);
     TagReader->deriveFocalLength35();
     return true;
   } catch (const std::exception&) {

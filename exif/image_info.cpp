@@ -193,15 +193,15 @@ void TImageInfo::readEntry(int64_t p, int64_t base, int64_t length, int kind) {
       ModelText = cut(text, 40);
       break;
     case TagDateTime:
-      DateTimePos = valuePos;
+      recordDatePosition(DateTimePos, dateTimeFromFirst_, valuePos);
       DateText = cut(text, 20);
       break;
     case TagDateTimeOriginal:
-      DateTimeOriginalPos = valuePos;
+      recordDatePosition(DateTimeOriginalPos, originalFromFirst_, valuePos);
       DateText = cut(text, 20);
       break;
     case TagDateTimeDigitized:
-      DateTimeDigitizedPos = valuePos;
+      recordDatePosition(DateTimeDigitizedPos, digitizedFromFirst_, valuePos);
       break;
     case TagExifVersion:
       ExifVersionText = cut(raw, 6);
@@ -238,6 +238,16 @@ void TImageInfo::readEntry(int64_t p, int64_t base, int64_t length, int kind) {
       // An entry that cannot be kept does not stop the walk.
     }
   }
+}
+
+void TImageInfo::recordDatePosition(int64_t& position, bool& fromFirst, int64_t valuePos) {
+  // In an EXIF block a date tag of the first directory outweighs the same
+  // tag in any directory it points at, met before or after it. A
+  // TIFF-structured file keeps the last one met.
+  const bool first = depth_ == 0;
+  if (fromFirst && !first && !IsTiff) return;
+  position = valuePos;
+  fromFirst = first;
 }
 
 void TImageInfo::followDirectory(int64_t valuePos, int64_t base, int64_t length, int kind) {

@@ -175,6 +175,7 @@ class TImageInfo : public tEndInd {
   bool keepsMore(size_t n);
   void readEntry(int64_t p, int64_t base, int64_t length, int kind);
   void followDirectory(int64_t valuePos, int64_t base, int64_t length, int kind);
+  void recordDatePosition(int64_t& position, bool& fromFirst, int64_t valuePos);
 
   // Directories walked, as (base, start): a pointer to one of them is not
   // followed again, so directories that point at each other cannot loop.
@@ -183,6 +184,10 @@ class TImageInfo : public tEndInd {
   int depth_ = 0;
   int64_t entriesRead_ = 0;
   int64_t keptBytes_ = 0;
+  // Whether each date position came from the first directory.
+  bool dateTimeFromFirst_ = false;
+  bool originalFromFirst_ = false;
+  bool digitizedFromFirst_ = false;
 };
 
 // Converts "yyyy:mm:dd hh:nn:ss" by fixed character positions; the

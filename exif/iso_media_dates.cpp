@@ -104,12 +104,7 @@ DateTime listedDate(BlockReader& reader, const IsoBox& ilst, uint32_t index) {
 }
 
 DateTime metadataCreationDate(BlockReader& reader, const IsoBox& meta) {
-  // In QuickTime files meta is a plain box; in MP4 files a full box whose
-  // version and flags are zero. A plain box starts with a child's size,
-  // which is never zero.
-  BoxFields head(reader, meta.payload, meta.end);
-  const uint64_t children = head.u32() == 0 && head.ok() ? meta.payload + 4 : meta.payload;
-  IsoBoxWalker walker(reader, children, meta.end);
+  IsoBoxWalker walker(reader, metaChildren(reader, meta), meta.end);
   IsoBox box;
   IsoBox keys;
   IsoBox ilst;
@@ -172,7 +167,8 @@ DateTime cr3CaptureDate(const ByteSource& file) {
     for (const uint32_t type : {fourCC("CMT1"), fourCC("CMT2")}) {
       IsoBox block;
       if (!findBox(reader, f.position(), box.end, type, block)) continue;
-      collectTiffDates(ByteWindow(movie.bytes(), block.payload, block.payloadSize()), dates);
+      const ByteWindow window(movie.bytes(), block.payload, block.payloadSize());
+      collectTiffDates(PrefixedBytes(window, ExifBlockFirstRead), dates);
     }
     return captureDateOf(dates);
   }
@@ -188,7 +184,8 @@ DateTime heifCaptureDate(const ByteSource& file) {
   const uint32_t exif = meta.primaryExifItem();
   std::vector<JoinedBytes::Part> parts;
   if (exif == 0 || !meta.itemParts(exif, file.size(), parts)) return 0;
-  const JoinedBytes item(file, parts);
+  const JoinedBytes pieces(file, parts);
+  const PrefixedBytes item(pieces, ExifBlockFirstRead);
   // The payload starts with the offset of the TIFF header after it.
   uint8_t head[4];
   if (item.readAt(0, head, sizeof head) != sizeof head) return 0;

@@ -1,12 +1,14 @@
 // Feeds arbitrary bytes to the EXIF reader, once as a JPEG and once as a
 // TIFF-structured file, and asks for the capture date as the rename
-// engine does.
+// engine does (a .tif file's through its own reader).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "exif/capture_date.h"
 #include "exif/exif_data.h"
 #include "exif/image_info.h"
+#include "lib/byte_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -18,5 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (container.TagReader) (void)container.TagReader->exifDateTime();
     }
   }
+  (void)zantrel::captureDateFrom(zantrel::MemoryBytes(bytes), zantrel::CaptureFormat::Tiff);
   return 0;
 }

@@ -54,6 +54,23 @@ size_t JoinedBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
   return done;
 }
 
+PrefixedBytes::PrefixedBytes(const ByteSource& source, size_t prefix) : source_(source) {
+  prefix_.resize(static_cast<size_t>(std::min<uint64_t>(prefix, source.size())));
+  prefix_.resize(source.readAt(0, prefix_.data(), prefix_.size()));
+  more_ = prefix_.size() < source.size();
+}
+
+size_t PrefixedBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
+  auto* out = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  if (offset < prefix_.size()) {
+    done = static_cast<size_t>(std::min<uint64_t>(count, prefix_.size() - offset));
+    std::memcpy(out, prefix_.data() + offset, done);
+  }
+  if (done == count || !more_) return done;
+  return done + source_.readAt(offset + done, out + done, count - done);
+}
+
 BlockReader::BlockReader(const ByteSource& source, uint64_t position, size_t blockSize, size_t firstBlockSize)
     : source_(source),
       blockSize_(std::max<size_t>(blockSize, 1)),

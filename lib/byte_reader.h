@@ -112,6 +112,22 @@ class JoinedBytes : public ByteSource {
   uint64_t size_ = 0;
 };
 
+// The first bytes of another source, read into memory in one request and
+// served from there; bytes past them still come from the source. For a
+// block that a reader visits here and there (the directories and values
+// of a TIFF block), which mostly lies within those first bytes.
+class PrefixedBytes : public ByteSource {
+ public:
+  PrefixedBytes(const ByteSource& source, size_t prefix);
+  size_t readAt(uint64_t offset, void* buffer, size_t count) const override;
+  uint64_t size() const override { return source_.size(); }
+
+ private:
+  const ByteSource& source_;
+  std::vector<uint8_t> prefix_;
+  bool more_ = false;  // the source holds bytes past the prefix
+};
+
 // Sequential reading with cheap skips: bytes come from the source one block
 // at a time, so a walk over many small fields costs one read per block, and
 // a skip within the block costs nothing.
@@ -127,6 +143,9 @@ class BlockReader {
 
   uint64_t position() const { return position_; }
   void seek(uint64_t position) { position_ = position; }
+  // The size of the blocks fetched from now on, for a reader that learns
+  // as it goes how far apart the bytes it wants lie.
+  void setBlockSize(size_t size) { blockSize_ = nextFill_ = std::max<size_t>(size, 1); }
   // Moves on by count bytes; false when that would pass 2^64 (the position
   // is then left alone). Skipping past the end is allowed: reads there fail.
   bool skip(uint64_t count);

@@ -28,8 +28,12 @@ using TNameList = std::vector<std::string>;
 // while listing appends "EXCEPTION - ERROR - FindFiles83" (FindDirs83) to
 // both lists and yields false.
 //
-// Folders are opened through the folder above them, so a tree of any depth
-// is walked, however long its paths.
+// Folders are opened through the folder above them, so a tree is walked
+// however long its paths. Every folder on the way down stays open while
+// its subfolders are walked, one descriptor per level: in a tree deeper
+// than the process may hold descriptors (about a thousand levels under the
+// usual limit of 1024), the folders past that depth are reported as
+// unreadable ("Too many open files"); the rest is walked.
 //
 // listings, when given, keeps every folder read, so that the further
 // patterns of one pass (the media library has up to 30) read no folder a

@@ -46,6 +46,35 @@ bool findBox(BlockReader& reader, uint64_t begin, uint64_t end, uint32_t type, I
   return false;
 }
 
+namespace {
+
+// Whether a number read as a box type is four printable characters (the
+// first may be the copyright sign of QuickTime's own types). No size that
+// a box of metadata has looks like one.
+bool isBoxType(uint32_t type) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const uint32_t c = type >> shift & 0xFF;
+    if ((c < 0x20 || c > 0x7E) && !(shift == 24 && c == 0xA9)) return false;
+  }
+  return true;
+}
+
+bool isFullMetaBox(BlockReader& reader, const IsoBox& meta) {
+  // A full box starts with four zero bytes, then its first child's size. A
+  // plain box starts with its first child's size, which is zero too where
+  // that child runs to the end of meta; the child's type follows then.
+  BoxFields head(reader, meta.payload, meta.end);
+  const bool zero = head.u32() == 0;
+  const uint32_t next = head.u32();
+  return zero && head.ok() && !isBoxType(next);
+}
+
+}  // namespace
+
+uint64_t metaChildren(BlockReader& reader, const IsoBox& meta) {
+  return isFullMetaBox(reader, meta) ? meta.payload + 4 : meta.payload;
+}
+
 uint64_t BoxFields::number(unsigned bytes) {
   if (!ok_ || bytes > 8 || bytes > left()) {
     ok_ = false;

@@ -53,6 +53,10 @@ class IsoBoxWalker {
 // The first box of that type in [begin, end); false when there is none.
 bool findBox(BlockReader& reader, uint64_t begin, uint64_t end, uint32_t type, IsoBox& found);
 
+// Where the children of a meta box begin. In QuickTime files meta is a
+// plain box, in MP4 and HEIF files a full box (version and flags, zero).
+uint64_t metaChildren(BlockReader& reader, const IsoBox& meta);
+
 // Big-endian fields read one after the other inside [position, end): a
 // box's payload. Once a field would cross the end, ok() turns false and
 // every later field reads as 0, so a parser checks once at the end.

@@ -8,11 +8,18 @@ namespace platform {
 
 AtPath::AtPath(const std::string& path) : name_(path.c_str()) {
   if (path.size() < PATH_MAX) return;
-  const size_t slash = path.find_last_of('/', path.size() - 2);
+  // The last name keeps any slashes after it ("dir/" names a folder), and
+  // none before it: a name that begins with "/" would be resolved from the
+  // root instead of from the folder.
+  const size_t lastChar = path.find_last_not_of('/');
+  if (lastChar == std::string::npos) return;
+  const size_t slash = path.find_last_of('/', lastChar);
   if (slash == std::string::npos) return;  // one name longer than the limit: the call says so
   last_ = path.substr(slash + 1);
   name_ = last_.c_str();
-  // The folders in pieces of whole names, each piece short enough for one call.
+  // The folders in pieces of whole names, each piece short enough for one
+  // call. A piece after the first never begins with a slash, for the same
+  // reason: the slashes at a cut ("a//b") all stay with the piece before.
   size_t start = 0;
   int dir = AT_FDCWD;
   while (start <= slash) {
@@ -26,7 +33,8 @@ AtPath::AtPath(const std::string& path) : name_(path.c_str()) {
     if (dir >= 0) ::close(dir);
     dir = next;
     if (dir < 0) break;
-    start = end;
+    start = path.find_first_not_of('/', end);
+    if (start == std::string::npos) start = slash + 1;
   }
   if (start <= slash) {
     // Not every folder could be opened: the whole path goes to the call,

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
+
+#include "platform/at_path.h"
 
 #include "platform/files.h"
 #include "platform/filesystem.h"
@@ -57,28 +60,35 @@ bool allZero(const char* data, size_t size) { return size == 0 || (data[0] == 0 
 // Writes data at offset at. With holes, runs of all-zero blocks are
 // skipped, so that they stay holes.
 bool writeAt(int out, const char* data, size_t size, off_t at, bool holes) {
-  if (!holes) return ::lseek(out, at, SEEK_SET) >= 0 && writeAll(out, data, size);
+  if (!holes) return writeAllAt(out, data, size, at);
   auto blockAt = [&](size_t i) { return std::min(HoleBlock, size - i); };
   for (size_t i = 0; i < size;) {
     const bool zero = allZero(data + i, blockAt(i));
     size_t j = i + blockAt(i);
     while (j < size && allZero(data + j, blockAt(j)) == zero) j += blockAt(j);
-    if (!zero && (::lseek(out, at + static_cast<off_t>(i), SEEK_SET) < 0 || !writeAll(out, data + i, j - i)))
-      return false;
+    if (!zero && !writeAllAt(out, data + i, j - i, at + static_cast<off_t>(i))) return false;
     i = j;
   }
   return true;
 }
 
+// copy_file_range refuses some pairs of files with these; the buffer copy
+// serves them.
+bool refusedPair(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF ||
+         error == EPERM;
+}
+
 struct RangeCopier {
   int in;
   int out;
-  bool holes;               // the source is sparse: zeros read by the buffer copy stay holes
-  bool inKernel = true;     // copy_file_range until it refuses this pair of files
-  off_t sourceEnd = -1;     // where the source ended early, when it shrank meanwhile
+  bool holes;            // the source is sparse: zeros read by the buffer copy stay holes
+  bool inKernel = true;  // copy_file_range until it refuses this pair of files
   std::vector<char> buffer;
 
-  // Bytes [from, to) of the source to the same offsets of the copy.
+  // Bytes [from, to) of the source to the same offsets of the copy. A
+  // source that ends before to (it shrank meanwhile) fails the copy: what
+  // was there is no complete copy of the file that was asked for.
   Step copy(off_t from, off_t to) {
     off_t inAt = from;
     off_t outAt = from;
@@ -88,55 +98,61 @@ struct RangeCopier {
       if (inKernel) {
         const ssize_t n = ::copy_file_range(in, &inAt, out, &outAt, want, 0);
         if (n > 0) continue;
-        if (n == 0) break;
-        if (errno == EINTR) continue;
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EBADF &&
-            errno != EPERM)
-          return Step::Failed;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && !refusedPair(errno)) return Step::Failed;
+        // Refused, or nothing copied before the end: some file systems
+        // answer 0 where they cannot copy in the kernel, so only a read
+        // tells whether the source really ends here.
         inKernel = false;
       }
       if (buffer.empty()) buffer.resize(BufferSize);
       const ssize_t n = ::pread(in, buffer.data(), std::min(want, buffer.size()), inAt);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return Step::Failed;
-      if (n == 0) break;
+      if (n == 0) {
+        errno = ENODATA;
+        return Step::Failed;
+      }
       if (!writeAt(out, buffer.data(), static_cast<size_t>(n), inAt, holes)) return Step::Failed;
       inAt += n;
     }
-    if (inAt < to) sourceEnd = inAt;  // the source shrank meanwhile; what was there is copied
     return Step::Done;
   }
 };
 
 // The source's bytes into out, data extent by data extent, so that holes
-// are never read or written; the length is set at the end, which keeps a
-// hole at the end a hole too.
+// are never read or written; a sparse copy gets its length at the end,
+// which keeps a hole at the end a hole too. Any other copy has every byte
+// written, so its length is right already.
 Step copyBytes(int in, int out, const struct stat& st) {
   const off_t size = st.st_size;
   const bool sparse = static_cast<off_t>(st.st_blocks) * 512 < size;
-  RangeCopier copier{in, out, sparse, true, -1, {}};
+  RangeCopier copier{in, out, sparse, true, {}};
+  if (!sparse) return copier.copy(0, size);
   Step step = Step::Done;
-  if (!sparse) {
-    step = copier.copy(0, size);
-  } else {
-    for (off_t at = 0; at < size && step == Step::Done && copier.sourceEnd < 0;) {
-      off_t data = ::lseek(in, at, SEEK_DATA);
-      off_t hole = size;
-      if (data < 0) {
-        if (errno == ENXIO) break;  // nothing but a hole to the end
-        data = at;                  // the file system cannot tell: all of it is data
-      } else {
-        hole = std::min(size, std::max(data, ::lseek(in, data, SEEK_HOLE)));
-        if (hole <= data) hole = size;
-      }
-      if (data >= size) break;
-      step = copier.copy(data, hole);
-      at = hole;
+  for (off_t at = 0; at < size && step == Step::Done;) {
+    off_t data = ::lseek(in, at, SEEK_DATA);
+    off_t hole = size;
+    if (data < 0) {
+      if (errno == ENXIO) break;  // nothing but a hole to the end, or a source that shrank: see below
+      data = at;                  // the file system cannot tell: all of it is data
+    } else {
+      hole = std::min(size, std::max(data, ::lseek(in, data, SEEK_HOLE)));
+      if (hole <= data) hole = size;
     }
+    if (data >= size) break;
+    step = copier.copy(data, hole);
+    at = hole;
   }
   if (step != Step::Done) return step;
-  const off_t length = copier.sourceEnd >= 0 ? copier.sourceEnd : size;
-  return ::ftruncate(out, length) == 0 ? Step::Done : Step::Failed;
+  // A hole read as the end of the data may be a source cut short.
+  struct stat now {};
+  if (::fstat(in, &now) != 0) return Step::Failed;
+  if (now.st_size < size) {
+    errno = ENODATA;
+    return Step::Failed;
+  }
+  return ::ftruncate(out, size) == 0 ? Step::Done : Step::Failed;
 }
 
 // Everything a copy is before it gets its name: the bytes, the source's
@@ -194,16 +210,40 @@ CopyOutcome copyThroughHiddenName(int in, const struct stat& st, const std::stri
 
 bool noUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
 
-}  // namespace
+// Folders where a copy got its name since they were last flushed. A new
+// name is on disk only once its folder is, and one flush of the folder
+// serves every copy named there since.
+std::vector<std::string> unflushedFolders;
+std::vector<std::string> flushFailures;
+// A run that copies into many folders flushes them in groups.
+constexpr size_t MaxUnflushedFolders = 16;
 
-CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination) {
+void flushFolders() {
+  for (const std::string& folder : unflushedFolders) {
+    const AtPath at(folder);
+    const int fd = ::openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A file system that cannot flush a folder (EINVAL) keeps its names
+    // as it keeps everything else.
+    if (fd < 0 || (::fsync(fd) != 0 && errno != EINVAL)) {
+      flushFailures.push_back(folder + " (" + std::strerror(errno) + ")");
+    }
+    if (fd >= 0) ::close(fd);
+  }
+  unflushedFolders.clear();
+}
+
+void noteNamed(const std::string& destination) {
+  std::string folder = folderOf(destination);
+  if (std::find(unflushedFolders.begin(), unflushedFolders.end(), folder) != unflushedFolders.end()) return;
+  if (unflushedFolders.size() >= MaxUnflushedFolders) flushFolders();
+  unflushedFolders.push_back(std::move(folder));
+}
+
+CopyOutcome copyUnflushed(const std::string& source, const std::string& destination) {
   Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (in.fd < 0) return CopyOutcome::Failed;
   struct stat st {};
   if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return CopyOutcome::Failed;
-  // The final name is given only at the end; a name taken already is
-  // found before the bytes are copied for nothing.
-  if (pathExists(destination)) return CopyOutcome::DestinationExists;
 
   if (!namedTemporariesOnly && unnamedFilesNameable) {
     Fd out(::open(folderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
@@ -218,6 +258,19 @@ CopyOutcome copyFileNoReplace(const std::string& source, const std::string& dest
     }
   }
   return copyThroughHiddenName(in.fd, st, destination);
+}
+
+}  // namespace
+
+CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination) {
+  const CopyOutcome outcome = copyUnflushed(source, destination);
+  if (outcome == CopyOutcome::Copied) noteNamed(destination);
+  return outcome;
+}
+
+std::vector<std::string> flushCopyFolders() {
+  flushFolders();
+  return std::exchange(flushFailures, {});
 }
 
 bool sameFileContent(const std::string& a, const std::string& b) {

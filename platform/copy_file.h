@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -17,8 +18,18 @@ enum class CopyOutcome {
   Interrupted,        // a stop signal arrived (see stopSignal): the copy was taken back
 };
 
-// Holes of a sparse source stay holes in the copy.
+// Holes of a sparse source stay holes in the copy. A source that ends
+// before the size it had when the copy began fails it. The caller looks
+// whether the destination is free first; a name taken meanwhile gives
+// DestinationExists, the bytes copied for nothing taken back.
 CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination);
+
+// A copy's bytes are on disk when it is reported; its name is on disk once
+// its folder is flushed, which happens here for every folder that got a
+// copy since the last call (and on the way, in groups, for a run that
+// copies into many). The run calls it before it ends. The folders that
+// could not be flushed, each with the reason.
+std::vector<std::string> flushCopyFolders();
 
 // True when both paths reach regular files of the same size and the same
 // bytes; false when they differ or either cannot be read. Reads both in

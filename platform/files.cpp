@@ -38,6 +38,21 @@ bool writeAll(int fd, const char* data, size_t size) {
   return true;
 }
 
+bool writeAllAt(int fd, const char* data, size_t size, long long offset) {
+  while (size > 0) {
+    const ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
 bool createFolders(const std::string& path, std::string& error) {
   if (path.empty()) {
     error = "empty folder name";

@@ -84,6 +84,8 @@ TEST(FormatsCli, EveryFormatIsNamedByItsCaptureDate) {
   dir.write("p0007.rw2", rawTiff(shot(), "IIU\0"));
   dir.write("p0008.dng", rawTiff(digitized, "MM\0*"));
   dir.write("p0009.pef", rawTiff(shot(), "II*\0"));
+  // Its first directory not at offset 8 but where the header says.
+  dir.write("scan.tif", rawTiff(shot(), "II*\0", 1000));
   dir.write("DSCF0010.RAF", rafFile(cameraJpeg(shot(true))));
   dir.write("shot.png", pngFile({.profileChunk = "zTXt", .profileBytes = exifPayload(cameraTiff(shot()))}));
   dir.write("shot.webp", webpFile(exifPayload(cameraTiff(shot(true)))));
@@ -110,6 +112,7 @@ TEST(FormatsCli, EveryFormatIsNamedByItsCaptureDate) {
                             "p0008.dng -> 20130412_153046_p0008.dng (test)",
                             "p0009.pef -> 20130412_153045_p0009.pef (test)",
                             "photo.avif -> 20130412_153046_photo.avif (test)",
+                            "scan.tif -> 20130412_153045_scan.tif (test)",
                             "shot.png -> 20130412_153045_shot.png (test)",
                             "shot.webp -> 20130412_153045_shot.webp (test)",
                         }));

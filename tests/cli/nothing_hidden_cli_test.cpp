@@ -150,6 +150,38 @@ TEST(UnreadableFolderCli, FoldersDeeperThanAPathCanReachAreWalked) {
   EXPECT_EQ(logRecords(dir).size(), 2u);
 }
 
+// The same where the user spells the long path with a doubled slash right
+// where it is cut for the system (byte 4094): the piece after the cut must
+// not be taken from the root; the file in the tree is the one renamed.
+TEST(UnreadableFolderCli, ADoubledSlashInALongPathStaysInTheTree) {
+  TempDir dir;
+  std::string path = dir.path().string();
+  std::vector<std::string> names;
+  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+  auto descend = [&](const std::string& name, const char* slash) {
+    ASSERT_EQ(::mkdirat(fd, name.c_str(), 0755), 0);
+    const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = next;
+    path += slash + name;
+    names.push_back(name);
+  };
+  while (4094 - path.size() > 252) descend(std::string(250, 'n'), "/");
+  descend(std::string(4094 - path.size() - 1, 'm'), "/");
+  descend(std::string(200, 'k'), "//");
+  descend(std::string(250, 'n'), "/");
+  const int file = ::openat(fd, "a.jpg", O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(file, 0);
+  ::close(file);
+  RunResult r = runZantrel({"-pre=x_", path + "/*.jpg"}, dir.path());
+  EXPECT_EQ(lines(r.out), Names{path + "/a.jpg -> " + path + "/x_a.jpg"}) << r.err;
+  EXPECT_EQ(::faccessat(fd, "x_a.jpg", F_OK, 0), 0);
+  EXPECT_NE(::faccessat(fd, "a.jpg", F_OK, 0), 0);
+  ::close(fd);
+  // Too deep for std::filesystem; rm walks by descriptors.
+  std::system(("rm -rf " + shellQuoted((dir / names.front()).string())).c_str());
+}
+
 // --- file content ----------------------------------------------------------------
 
 struct ContentStep {

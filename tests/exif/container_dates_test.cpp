@@ -9,6 +9,8 @@
 
 #include "exif/capture_date.h"
 #include "exif/container_dates.h"
+#include "exif/exif_data.h"
+#include "exif/image_info.h"
 #include "exif/tiff_dates.h"
 #include "support/exif_builder.h"
 #include "support/media_builder.h"
@@ -152,8 +154,9 @@ TEST(RawDates, EveryHeaderVariantInBothByteOrders) {
   for (const auto& v : variants) {
     const std::string raw = rawTiff(bare(v.bigEndian), std::string_view(v.magic, 4));
     EXPECT_EQ(dateOf(CaptureFormat::TiffRaw, raw), Original) << v.magic;
-    // The .tif reader looks at offset 8 only, and only at its first 256 KB.
-    EXPECT_EQ(dateOf(CaptureFormat::Tiff, raw), 0) << v.magic;
+    // The .tif reader looks at the first 256 KB only: the EXIF directory
+    // lies beyond them, IFD0 with its DateTime does not.
+    EXPECT_EQ(dateOf(CaptureFormat::Tiff, raw), Plain) << v.magic;
   }
   CameraShot onlyDateTime = bare();
   onlyDateTime.dateTimeOriginal.clear();
@@ -169,6 +172,76 @@ TEST(RawDates, ReadOnlyWhereTheDirectoriesAre) {
   EXPECT_EQ(zantrel::captureDateFrom(file, CaptureFormat::TiffRaw), Original);
   EXPECT_LT(file.bytesRead, 5u * 4096);
   EXPECT_LE(file.reads, 5);
+}
+
+// --- .tif, .tiff and .nef ------------------------------------------------------
+
+// The date that the EXIF container's own walk of a TIFF-structured file
+// finds: the .tif reader must give the same for every file.
+DateTime containerDate(const std::string& bytes) {
+  zantrel::TimgData data(zantrel::BuildFactsOnly);
+  data.scanBytes(bytes, true);
+  return data.TagReader ? data.TagReader->exifDateTime() : 0;
+}
+
+TEST(TifDates, TheContainersRulesFromTheDirectoryTheHeaderNames) {
+  std::string noMagic = cameraTiff(bare());
+  noMagic.replace(2, 2, "xx");
+  TiffBuilder gps;
+  const int gpsIfd0 = gps.addDirectory();
+  const int gpsDir = gps.addDirectory();
+  gps.pointer(gpsIfd0, TagGpsInfo, gpsDir).ascii(gpsDir, TagDateTimeOriginal, "2013:04:12 15:30:45");
+  TiffBuilder claims;
+  const int claimed = claims.addDirectory();
+  claims.ascii(claimed, TagDateTimeOriginal, "2013:04:12 15:30:45").claimEntries(claimed, 5000);
+  TiffBuilder signedOffset;
+  const int so = signedOffset.addDirectory();
+  signedOffset.rawEntry(so, TagDateTimeOriginal, TiffAscii, 20, 0x80000010u);
+  signedOffset.ascii(so, TagDateTime, "2013:04:12 18:00:00");
+  const struct {
+    const char* what;
+    std::string bytes;
+    DateTime tif;
+    DateTime raw;
+  } cases[] = {
+      {"IFD0 at offset 8", cameraTiff(bare()), Original, Original},
+      {"IFD0 behind another directory", rawTiff(bare(), "II*\0", 1000), Original, Original},
+      {"big-endian, IFD0 behind another", rawTiff(bare(true), "MM\0*", 1000), Original, Original},
+      {"EXIF directory past the first 256,000 bytes", rawTiff(bare(), "II*\0"), Plain, Original},
+      {"no TIFF number after the byte order", noMagic, Original, 0},
+      {"a date in the GPS directory", gps.build(), Original, 0},
+      {"more entries claimed than the file holds", claims.build(), Original, 0},
+      {"a value offset that reads as negative", signedOffset.build(), Plain, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(dateOf(CaptureFormat::Tiff, c.bytes), c.tif) << c.what;
+    EXPECT_EQ(containerDate(c.bytes), c.tif) << c.what;
+    EXPECT_EQ(dateOf(CaptureFormat::TiffRaw, c.bytes), c.raw) << c.what;
+  }
+}
+
+// Files damaged at random: the .tif reader and the container's walk agree
+// on every one.
+TEST(TifDates, AgreesWithTheContainerOnDamagedFiles) {
+  const std::string files[] = {cameraTiff(), cameraTiff(bare(true)), rawTiff(bare(), "II*\0", 2000),
+                               rawTiff(bare(true), "MM\0*", 2000)};
+  uint32_t state = 12345;
+  auto next = [&] { return state = state * 1103515245u + 12345u; };
+  int compared = 0;
+  for (const std::string& file : files) {
+    for (int round = 0; round < 2000; ++round) {
+      std::string bytes = file;
+      const int changes = 1 + static_cast<int>(next() >> 16) % 4;
+      for (int i = 0; i < changes; ++i) {
+        // Most damage where the header and the directories are.
+        const size_t span = (next() >> 16) % 4 == 0 ? bytes.size() : std::min<size_t>(bytes.size(), 600);
+        bytes[(next() >> 8) % span] = static_cast<char>(next() >> 24);
+      }
+      ASSERT_EQ(dateOf(CaptureFormat::Tiff, bytes), containerDate(bytes)) << "round " << round;
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 8000);
 }
 
 // --- HEIF ----------------------------------------------------------------------

@@ -298,7 +298,7 @@ TEST(ExifScan, BadByteOrderMark) {
   EXPECT_EQ(data.TagReader->exifDateTime(), 0.0);
 }
 
-TEST(ExifScan, TiffPathReadsTheDirectoryAtOffsetEight) {
+TEST(ExifScan, TiffPathReadsTheDirectoryTheHeaderNames) {
   for (bool bigEndian : {false, true}) {
     TiffBuilder t(bigEndian);
     const int ifd0 = t.addDirectory();
@@ -315,7 +315,7 @@ TEST(ExifScan, TiffPathReadsTheDirectoryAtOffsetEight) {
     // during the scan stays.
     data.parseExifBlock();
     EXPECT_EQ(data.Status, "Incorrect Exif header");
-    EXPECT_DOUBLE_EQ(data.TagReader->exifDateTime(), encodeDateTime(2001, 1, 1, 1, 1, 1)) << bigEndian;
+    EXPECT_DOUBLE_EQ(data.TagReader->exifDateTime(), encodeDateTime(2002, 2, 2, 2, 2, 2)) << bigEndian;
   }
 }
 
@@ -418,22 +418,26 @@ TEST(ExifScan, CaptureDateBeyondTheFirstBlock) {
   EXPECT_EQ(source.end, app1.size());
 }
 
-// IFD0 is walked a second time when the date is asked for, after its
-// sub-directories: where both hold a DateTime (and nothing better is
-// there), IFD0's counts, whether or not texts are built.
+// Where IFD0 and its sub-directory both hold a DateTime (and nothing
+// better is there), IFD0's counts, whether or not texts are built, and
+// whichever of the two the walk meets first.
 TEST(ExifScan, DateTimeOfTheFirstDirectoryWinsOverASubDirectorys) {
-  TiffBuilder tiff;
-  const int ifd0 = tiff.addDirectory();
-  const int exif = tiff.addDirectory();
-  tiff.ascii(ifd0, TagDateTime, "2010:01:01 10:00:00").pointer(ifd0, TagExifOffset, exif);
-  tiff.ascii(exif, TagDateTime, "2011:02:02 11:00:00");
-  TempDir dir;
-  const std::string path = dir.write("two.jpg", JpegBuilder().app1Exif(tiff.build()).build()).string();
-  const DateTime first = encodeDateTime(2010, 1, 1, 10, 0, 0);
-  EXPECT_DOUBLE_EQ(readExifCaptureDate(path), first);
-  Scan full;
-  scanAs(full, dir, "two.jpg", dir.read("two.jpg"));
-  EXPECT_DOUBLE_EQ(full.date, first);
+  for (const bool pointerFirst : {false, true}) {
+    TiffBuilder tiff;
+    const int ifd0 = tiff.addDirectory();
+    const int exif = tiff.addDirectory();
+    if (pointerFirst) tiff.pointer(ifd0, TagExifOffset, exif);
+    tiff.ascii(ifd0, TagDateTime, "2010:01:01 10:00:00");
+    if (!pointerFirst) tiff.pointer(ifd0, TagExifOffset, exif);
+    tiff.ascii(exif, TagDateTime, "2011:02:02 11:00:00");
+    TempDir dir;
+    const std::string path = dir.write("two.jpg", JpegBuilder().app1Exif(tiff.build()).build()).string();
+    const DateTime first = encodeDateTime(2010, 1, 1, 10, 0, 0);
+    EXPECT_DOUBLE_EQ(readExifCaptureDate(path), first) << pointerFirst;
+    Scan full;
+    scanAs(full, dir, "two.jpg", dir.read("two.jpg"));
+    EXPECT_DOUBLE_EQ(full.date, first) << pointerFirst;
+  }
 }
 
 }  // namespace

@@ -80,4 +80,31 @@ TEST(IsoBoxes, FieldsStopAtTheEndOfTheirBox) {
   EXPECT_EQ(g.number(9), 0u);
 }
 
+
+// A meta box as QuickTime writes it (children at once) and as MP4 writes
+// it (four zero bytes of version and flags first), also where the first
+// child's size is 0: that child runs to the end of meta.
+TEST(IsoBoxes, WhereTheChildrenOfMetaBegin) {
+  const std::string keys = isoBox("keys", std::string(8, '\0'));
+  const std::string toTheEnd = std::string("\0\0\0\0ilst", 8) + "items";
+  const struct {
+    const char* what;
+    std::string payload;
+    uint64_t children;  // offset in the payload
+  } cases[] = {
+      {"plain", keys, 0},
+      {"full", std::string(4, '\0') + keys, 4},
+      {"plain, first child to the end", toTheEnd, 0},
+      {"full, first child to the end", std::string(4, '\0') + toTheEnd, 4},
+  };
+  for (const auto& c : cases) {
+    const std::string bytes = isoBox("meta", c.payload);
+    MemoryBytes memory{std::string_view(bytes)};
+    BlockReader reader(memory);
+    IsoBox meta;
+    ASSERT_TRUE(IsoBoxWalker(reader, 0, memory.size()).next(meta));
+    EXPECT_EQ(zantrel::metaChildren(reader, meta), meta.payload + c.children) << c.what;
+  }
+}
+
 }  // namespace

@@ -82,6 +82,22 @@ TEST(CopyFile, RefusesWhatIsNoRegularFile) {
   EXPECT_FALSE(dir.exists("z"));
 }
 
+// A source whose bytes end before its stated size (a file cut short while
+// it is copied; here a kernel attribute file, which states 4096 bytes and
+// holds a few): what was read is no complete copy, so none is named.
+TEST(CopyFile, SourceEndingEarlyIsNoCopy) {
+  const std::string source = "/sys/kernel/uevent_seqnum";
+  struct stat st {};
+  if (::stat(source.c_str(), &st) != 0 || st.st_size <= 64) GTEST_SKIP() << "no attribute file to copy";
+  for (const TemporaryKind& kind : TemporaryKinds) {
+    SCOPED_TRACE(kind.name);
+    NamedTemporaries named(kind.named);
+    TempDir dir;
+    EXPECT_EQ(platform::copyFileNoReplace(source, (dir / "copy").string()), CopyOutcome::Failed);
+    EXPECT_EQ(everything(dir), std::vector<std::string>{});
+  }
+}
+
 // A destination on a tiny file system fills up half-way: the copy must say
 // so and must leave nothing behind, neither a truncated file nor its
 // temporary. The mount lives in a private mount namespace of a child

@@ -227,4 +227,45 @@ TEST(Platform, PathsLongerThanTheSystemLimitWork) {
   std::system(("rm -rf " + testing_support::shellQuoted((dir / name).string())).c_str());
 }
 
+
+// Where a long path is cut into pieces for the system, a doubled slash at
+// the cut must not make the next piece begin with "/": it would then be
+// resolved from the root, and the call would act on another object or on
+// none. Each case puts the separator at the first cut (byte 4094).
+TEST(Platform, LongPathsWithRepeatedSlashesStayInTheirTree) {
+  for (const std::string separator : {"//", "///", "////"}) {
+    TempDir dir;
+    std::string path = dir.path().string();
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    auto descend = [&](const std::string& name, const std::string& slash) {
+      ASSERT_EQ(::mkdirat(fd, name.c_str(), 0755), 0);
+      const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+      ::close(fd);
+      fd = next;
+      path += slash + name;
+    };
+    while (4094 - path.size() > 252) descend(std::string(250, 'n'), "/");
+    descend(std::string(4094 - path.size() - 1, 'm'), "/");
+    ASSERT_EQ(path.size(), 4094u);
+    descend(std::string(200, 'k'), separator);  // the separator starts at byte 4094
+    for (int i = 0; i < 4; ++i) descend(std::string(250, 'n'), "/");
+    const int file = ::openat(fd, "a.jpg", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(::write(file, "deep", 4), 4);
+    ::close(file);
+    ::close(fd);
+
+    const std::string a = path + "/a.jpg";
+    EXPECT_EQ(platform::objectKind(a), platform::ObjectKind::File) << separator;
+    EXPECT_EQ(platform::objectKind(path + separator), platform::ObjectKind::Folder) << separator;
+    // Slashes after the last name are the name's, not the root.
+    EXPECT_EQ(platform::objectKind(a + separator), platform::ObjectKind::Missing) << separator;
+    platform::InputFile in;
+    ASSERT_TRUE(in.open(a)) << separator;
+    in.close();
+    EXPECT_TRUE(platform::renameNoReplace(a, path + separator + "b.jpg")) << separator;
+    EXPECT_EQ(platform::objectKind(path + "/b.jpg"), platform::ObjectKind::File) << separator;
+    std::system(("rm -rf " + testing_support::shellQuoted((dir / std::string(250, 'n')).string())).c_str());
+  }
+}
+
 }  // namespace
