@@ -94,11 +94,13 @@ void noteEmptyPattern(const std::string& pattern) {
   empty.push_back(pattern);
 }
 
+bool sizeLimited(const TRunSettings& s) { return s.MinSize > 0 || s.MaxSize > 0; }
+
 // On the status of the one look at the item: a folder counts as 0 bytes,
 // and an item that could not be looked at as -1.
 bool passesSizeFilter(const TPassItem& item) {
   const TRunSettings& s = RunSettings;
-  if (s.MinSize <= 0 && s.MaxSize <= 0) return true;
+  if (!sizeLimited(s)) return true;
   const platform::FileStatus& status = item.Status;
   const int64_t size = !status.exists ? -1 : status.isFolder ? 0 : static_cast<int64_t>(status.size);
   if (s.MinSize > 0 && size < s.MinSize) return false;
@@ -113,7 +115,7 @@ bool passesSizeFilter(const TPassItem& item) {
 bool lookCanWait(const TRunSettings& s) {
   return !s.ReadExif && s.ImageTag.empty() && !s.Nice && !s.Magic && !s.SuffixSize && !s.DatePrefix &&
          !s.DateSuffix && s.SetTime.empty() && !s.DateExif && !s.Copy && !s.CopyMedia && !s.Folders &&
-         !s.FolderDateFromFiles && !s.Pairs && !s.Verbose && s.MinSize <= 0 && s.MaxSize <= 0;
+         !s.FolderDateFromFiles && !s.Pairs && !s.Verbose && !sizeLimited(s);
 }
 
 // The one look at the item's path that tells whether it can be reached and
@@ -142,8 +144,17 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   item.AccessPath = item.ListedName;
   item.IsLink = !lists.Links.empty() && lists.Links.contains(item.ListedName);
   // A size limit makes the look happen now (lookCanWait): the limit is
-  // judged by what it saw of the listed name.
+  // judged by what it saw of the listed name. Where that look would open
+  // the file for its capture date, a stat judges first, so that a file the
+  // limit leaves out costs no open.
   const bool canWait = lookCanWait(s) && !item.IsLink;
+  if (sizeLimited(s) && s.ReadExif && readsCaptureDate(item.AccessPath)) {
+    item.Status = platform::fileStatus(item.AccessPath);
+    if (!passesSizeFilter(item)) {
+      markItem(ItemMark::Skipped);
+      return false;
+    }
+  }
   const bool seen = lookAt(item, canWait);
   if (!passesSizeFilter(item)) {
     markItem(ItemMark::Skipped);

@@ -75,6 +75,8 @@ TEST(SystemCallsCli, CallsPerItem) {
       // The size limit is judged by the look that selection takes anyway.
       {"-minsize, photo name looked at", {"-t", "-minsize=10", "-pre=x_", "*.jpg"},
        [](int i) { return photoName(i); }, &Looks, 1},
+      // A photo that the limit leaves out is not opened for its capture date.
+      {"-i -maxsize, photo opened", {"-t", "-i", "-maxsize=10", "*.jpg"}, [](int i) { return photoName(i); }, &Opens, 0},
       // The copy reads the file that was opened for its capture date.
       {"-cm, photo opened", {"-cm=lib"}, [](int i) { return photoName(i); }, &Opens, 1},
       // The copy finds out itself whether the library name is taken.
