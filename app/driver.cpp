@@ -325,6 +325,7 @@ int runProgram(const std::vector<std::string>& args, const PassRunner& runPass) 
     if (s.Verbose) platform::writeLine("Time-Shift: " + formatTimeShift(s.TimeShift));
     if (!s.UndoLog.empty()) {
       undoSequence();
+      RunOutcome.Signal = platform::stopSignal();
       return finishRun(exitStatusOf(RunOutcome));
     }
     // -dn stands in for a capture date that was looked for and not found;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace zantrel {
@@ -41,6 +42,10 @@ struct TRunOutcome {
   // The folders that a pass could not read, as reported, each once however
   // many passes look into them.
   std::vector<std::string> UnreadableFolders;
+
+  // -pairs: the files that followed a leader in a pass of the run. A later
+  // pass (the media library's next kind) does not take them along again.
+  std::unordered_set<std::string> Followed;
 
   // Set by whatever stops the run on a signal; the exit status is then the
   // shell's 128 + signal number.

@@ -104,7 +104,7 @@ void commitFile(TPassItem& item) {
   if (!fileExists(item.NewPath) || sameName(item) || platform::leadToSameObject(item.ShortName, item.NewPath)) {
     return refuse(item, FileBranch);
   }
-  if (s.DeleteExistingDestination) {
+  if (s.DeleteExistingDestination && !item.Follower) {
     // The old file goes in the same step in which the item takes its name:
     // a failure leaves it whole, and it was not deleted.
     const bool replaced = platform::renameReplacingFile(item.ShortName, item.NewPath);
@@ -118,9 +118,12 @@ void commitFile(TPassItem& item) {
     log({"WARNING", item.ListedName, item.NewPath, "overwrite destination file"});
     return reportRenamed(item, FileBranch);
   }
-  if (s.DeleteExistingSource) {
+  if (s.DeleteExistingSource && !item.Follower) {
     std::string error;
     const bool deleted = platform::removeFile(item.ListedName, error) != platform::Removal::Failed;
+    // Times set on a file that is gone now are no longer anywhere: a line
+    // and a record under its name would name nothing that exists.
+    if (deleted) item.TimesSetTo = 0;
     reportExifTimes(item, item.ListedName);
     platform::writeLine("WARNING destination exists - delete " + item.ListedName + " !");
     if (!deleted) {
@@ -143,6 +146,8 @@ StepResult stepCommit(TPassItem& item) {
   // the name stays.
   if ((item.ListedName == item.NewPath && !s.FolderDateFromFiles) || item.ShortName.empty()) {
     reportExifTimes(item, item.ListedName);
+    // An item that keeps its name still has its followers (-pairs) follow.
+    if (!item.ShortName.empty()) item.PlacedAt = item.ListedName;
     return StepResult::EndItem;
   }
   if (hidesItem(item)) {
@@ -152,7 +157,9 @@ StepResult stepCommit(TPassItem& item) {
   if (s.Test) {
     writeNameLine(item.ListedName, " -> " + item.NewPath + " (test)");
     markItem(ItemMark::Previewed);
-    if (checkPreviewedRename(item.ShortName, item.NewPath, s.Folders)) item.PlacedAt = item.NewPath;
+    if (checkPreviewedRename(item.ShortName, item.NewPath, s.Folders, false, !item.Follower)) {
+      item.PlacedAt = item.NewPath;
+    }
     return StepResult::EndItem;
   }
   // A stop signal cannot split the rename from its line and record: its

@@ -18,6 +18,7 @@ namespace {
 
 // Selection has usually looked at the file already, and opened it.
 DateTime readItemCaptureDate(const TPassItem& item) {
+  if (item.KnownCaptureDate) return *item.KnownCaptureDate;
   if (!item.StatusKnown) return readExifCaptureDate(item.AccessPath);
   return readExifCaptureDate(item.AccessPath, item.Status, item.Opened.get());
 }

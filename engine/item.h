@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,13 @@ struct TPassItem {
   // showed. Empty when the item stays as it was.
   const std::vector<TFollower>* Followers = nullptr;
   std::string PlacedAt;
+  // -pairs: the item follows a leader. A clash of its new name is never
+  // settled by deleting a file (-ded, -des): the user chose those for the
+  // files the pass selected, not for what a follower's name happens to hit.
+  bool Follower = false;
+  // The capture date already read for this file (choosing a set's leader),
+  // so that the EXIF step does not read it again.
+  std::optional<DateTime> KnownCaptureDate;
 };
 
 }  // namespace zantrel

@@ -12,6 +12,7 @@
 #include "lib/case_map.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
+#include "platform/process.h"
 
 namespace zantrel {
 
@@ -64,8 +65,9 @@ struct TFolderIndex {
 
 class TPlanner {
  public:
-  TPlanner(const TNameList& names, const TFolderListings& listings, CaptureDateProbe probe)
-      : names_(names), listings_(listings), probe_(probe) {
+  TPlanner(const TNameList& names, const TFolderListings& listings, CaptureDateProbe probe,
+           const std::unordered_set<std::string>& followedBefore)
+      : names_(names), listings_(listings), probe_(probe), followedBefore_(followedBefore) {
     plan_.Followers.resize(names.size());
     plan_.Follows.assign(names.size(), false);
     isLeader_.assign(names.size(), false);
@@ -90,6 +92,9 @@ class TPlanner {
       at->second.candidates.push_back(i);
     }
     for (const std::string& key : order) {
+      // Planning reads photos on a share that may be slow: a stop signal
+      // ends it, and the pass then stops before its first item.
+      if (platform::stopSignal() != 0) return std::move(plan_);
       const size_t leader = chooseLeader(groups[key].candidates);
       if (claimed_.count(names_[leader])) continue;
       isLeader_[leader] = true;
@@ -102,6 +107,7 @@ class TPlanner {
       if (isLeader_[i] || plan_.Follows[i]) continue;
       if (const TFolderIndex* index = indexOf(folderPart(names_[i]))) {
         claimed_.insert(names_[i]);
+        startSet(namePart(names_[i]));
         claimSidecarsOf(i, *index, namePart(names_[i]), {}, true);
       }
     }
@@ -132,7 +138,7 @@ class TPlanner {
     return owner == index.byName.end() ? std::string() : owner->second;
   }
 
-  size_t chooseLeader(std::vector<size_t> candidates) const {
+  size_t chooseLeader(std::vector<size_t> candidates) {
     std::stable_sort(candidates.begin(), candidates.end(), [&](size_t a, size_t b) {
       return kindOf(namePart(names_[a])) < kindOf(namePart(names_[b]));
     });
@@ -140,22 +146,42 @@ class TPlanner {
                                      [&](size_t c) { return kindOf(namePart(names_[c])) <= Kind::Raw; });
     if (probe_ && twins > 1) {
       for (size_t k = 0; k < static_cast<size_t>(twins); ++k) {
-        if (hasCaptureDate(names_[candidates[k]])) return candidates[k];
+        if (hasCaptureDate(candidates[k])) return candidates[k];
       }
     }
     return candidates.front();
   }
 
-  bool hasCaptureDate(const std::string& path) const {
+  // The date read here is kept for the item's own EXIF step, which then
+  // need not read the file a second time.
+  bool hasCaptureDate(size_t entry) {
     try {
-      return probe_(path) >= 1.0;
+      const DateTime date = probe_(names_[entry]);
+      if (plan_.CaptureDates.empty()) plan_.CaptureDates.resize(names_.size());
+      plan_.CaptureDates[entry] = date;
+      return date >= 1.0;
     } catch (const std::exception&) {
       // The item's own read reports it.
       return false;
     }
   }
 
-  void add(size_t leader, const std::string& path, std::string tail, bool afterWholeName) {
+  // A new set, led by a file called leaderName.
+  void startSet(const std::string& leaderName) {
+    leaderExt_ = fileExtension(leaderName);
+    endings_.clear();
+    endings_.insert(lowerText(leaderExt_));
+  }
+
+  // Claims path for the set unless its new name would end as another
+  // member's does: the leader's case twin (IMG_1.JPG and img_1.jpg, two
+  // photos on a case-sensitive file system) or a second file of one
+  // extension would be given the same new name as that other file. Such a
+  // file is no follower; the pass walks it on its own when it selected it.
+  bool add(size_t leader, const std::string& path, std::string tail, bool afterWholeName) {
+    if (claimed_.count(path) || followedBefore_.count(path)) return false;
+    if (!endings_.insert(lowerText(afterWholeName ? leaderExt_ + tail : tail)).second) return false;
+    claimed_.insert(path);
     TFollower follower{path, std::move(tail), afterWholeName, false};
     const auto entry = entryOf_.find(path);
     if (entry != entryOf_.end()) {
@@ -163,6 +189,7 @@ class TPlanner {
       plan_.Follows[entry->second] = true;
     }
     plan_.Followers[leader].push_back(std::move(follower));
+    return true;
   }
 
   // The sidecars named after name (a file of the leader's folder): tailHead
@@ -173,22 +200,30 @@ class TPlanner {
     if (sidecars == index.byBase.end()) return;
     const std::string folder = folderPart(names_[leader]);
     for (const std::string& sidecar : sidecars->second) {
-      if (kindOf(sidecar) != Kind::Sidecar || !claimed_.insert(folder + sidecar).second) continue;
+      if (kindOf(sidecar) != Kind::Sidecar) continue;
       add(leader, folder + sidecar, tailHead + extensionAsNamed(fileExtension(sidecar)), ofLeader);
     }
   }
 
+  // Only a JPEG, HEIC or RAW file takes its twins along. A video or any
+  // other file is no twin of a photo of its base name, either way round,
+  // and a sidecar belongs to its photo, not the photo to it: they take
+  // only their sidecars.
   void claimSet(size_t leader) {
     const std::string folder = folderPart(names_[leader]);
     const std::string name = namePart(names_[leader]);
     const TFolderIndex& index = *indexOf(folder);
+    const bool takesTwins = kindOf(name) <= Kind::Raw;
+    startSet(name);
     const auto set = index.byBase.find(caseKey(baseName(name)));
     if (set != index.byBase.end()) {
       for (const std::string& member : set->second) {
-        if (kindOf(member) == Kind::Other || !claimed_.insert(folder + member).second) continue;
+        const Kind kind = kindOf(member);
+        if (kind == Kind::Other || (kind != Kind::Sidecar && !takesTwins)) continue;
         const std::string tail = extensionAsNamed(fileExtension(member));
-        add(leader, folder + member, tail, false);
-        if (kindOf(member) != Kind::Sidecar) claimSidecarsOf(leader, index, member, tail, false);
+        if (add(leader, folder + member, tail, false) && kind != Kind::Sidecar) {
+          claimSidecarsOf(leader, index, member, tail, false);
+        }
       }
     }
     claimSidecarsOf(leader, index, name, {}, true);
@@ -197,17 +232,23 @@ class TPlanner {
   const TNameList& names_;
   const TFolderListings& listings_;
   CaptureDateProbe probe_;
+  const std::unordered_set<std::string>& followedBefore_;
   TPairPlan plan_;
   std::vector<bool> isLeader_;
   std::unordered_map<std::string, size_t> entryOf_;
   std::unordered_map<std::string, TFolderIndex> folders_;
   std::unordered_set<std::string> claimed_;
+  // The set being claimed: its leader's extension, and how the new names of
+  // its files end (lower case), the leader's own included.
+  std::string leaderExt_;
+  std::unordered_set<std::string> endings_;
 };
 
 }  // namespace
 
-TPairPlan planPairs(const TNameList& names, const TFolderListings& listings, CaptureDateProbe probe) {
-  return TPlanner(names, listings, probe).run();
+TPairPlan planPairs(const TNameList& names, const TFolderListings& listings, CaptureDateProbe probe,
+                    const std::unordered_set<std::string>& followedBefore) {
+  return TPlanner(names, listings, probe, followedBefore).run();
 }
 
 std::string followerName(const std::string& leaderName, const TFollower& follower) {
@@ -219,6 +260,7 @@ void followLeader(const TPassItem& leader, const TFollower& follower, TPassItem&
   item.ListedName = item.AccessPath = item.ShortName = follower.Path;
   item.FolderPart = folderPart(follower.Path);
   item.WorkName = followerName(namePart(leader.PlacedAt), follower);
+  item.Follower = true;
   if (s.Copy) return copyFollower(item, item.WorkName);
   if (s.CopyMedia) return mediaCopyFollower(item, folderPart(leader.PlacedAt) + item.WorkName);
   item.NewPath = folderPart(leader.PlacedAt) + item.WorkName;

@@ -7,12 +7,18 @@
 //
 // When a pass selects several files of one set, one leads: the first with
 // a capture date, JPEG and HEIC before RAW (then any other file, then a
-// sidecar); the others follow it and are not walked on their own. The plan
-// is made from the lists and folder listings that the pass has already
-// read, before anything is renamed.
+// sidecar); the others follow it and are not walked on their own. Only a
+// JPEG, HEIC or RAW leader takes its twins along: a video or other file,
+// and a sidecar, take only their sidecars. A file whose new name would end
+// as another member's does (the leader's case twin: IMG_1.JPG beside
+// img_1.jpg) is no follower. The plan is made from the lists and folder
+// listings that the pass has already read, before anything is renamed;
+// a stop signal cuts it short.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/item.h"
@@ -26,6 +32,9 @@ struct TPairPlan {
   std::vector<std::vector<TFollower>> Followers;
   // By entry: it follows another entry.
   std::vector<bool> Follows;
+  // By entry (empty when none was read): the capture date read to choose
+  // a set's leader, for the entry's own EXIF step.
+  std::vector<std::optional<DateTime>> CaptureDates;
 };
 
 // The capture date of a file, 0 for none; asked only to choose between
@@ -34,8 +43,10 @@ using CaptureDateProbe = DateTime (*)(const std::string& path);
 
 // The plan of a file pass over names (the long-name list), whose folders
 // listings holds. probe may be nullptr: then no date is read and the
-// order of kinds alone decides.
-TPairPlan planPairs(const TNameList& names, const TFolderListings& listings, CaptureDateProbe probe);
+// order of kinds alone decides. followedBefore: files that followed a
+// leader in an earlier pass of the run, which follow no one again.
+TPairPlan planPairs(const TNameList& names, const TFolderListings& listings, CaptureDateProbe probe,
+                    const std::unordered_set<std::string>& followedBefore = {});
 
 // The new name part of a follower of a leader whose new name part is
 // leaderName.

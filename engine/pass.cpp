@@ -118,7 +118,7 @@ bool lookCanWait(const TRunSettings& s) {
 // file, the look is its opening: the fstat that comes with the open tells
 // the same as a stat, of the very file that will be read.
 bool lookAt(TPassItem& item, bool canWait) {
-  if (RunSettings.ReadExif && readsCaptureDate(item.AccessPath)) {
+  if (RunSettings.ReadExif && !item.KnownCaptureDate && readsCaptureDate(item.AccessPath)) {
     auto file = std::make_shared<platform::InputFile>();
     if (file->open(item.AccessPath, item.Status)) item.Opened = std::move(file);
   }
@@ -183,16 +183,21 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
 }
 
 // The files that follow an item (-pairs), each an item of its own, once
-// the item's ending has placed it. A follower of an item that stays where
-// it was stays too; one that the pass selected counts as skipped.
+// the item's ending has placed it (also where it was). A follower of an
+// item that the ending left alone (skipped, refused, failed) stays too; one
+// that the pass selected counts as skipped.
 void walkFollowers(TPassReport& report, const TPassItem& leader) {
   for (const TFollower& follower : *leader.Followers) {
     if (leader.PlacedAt.empty() && !follower.Selected) continue;
     if (!follower.Selected) ++RunOutcome.Selected;
     TPassItem item;
     report.beginItem(item);
-    if (leader.PlacedAt.empty()) markItem(ItemMark::Skipped);
-    else followLeader(leader, follower, item);
+    if (leader.PlacedAt.empty()) {
+      markItem(ItemMark::Skipped);
+    } else {
+      followLeader(leader, follower, item);
+      RunOutcome.Followed.insert(follower.Path);
+    }
     report.endItem();
   }
 }
@@ -214,11 +219,13 @@ void runPass() {
   dropOwnLog(lists);
   if (s.Verbose) platform::writeLine(std::to_string(lists.LongNames.size()) + " files found");
   if (!found) return;
+  // A walk cut short by a stop signal lists only part of what was asked.
+  if (platform::stopSignal() != 0) return;
   RunOutcome.Selected += lists.LongNames.size();
   const bool pairs = s.Pairs && !s.Folders;
   TPairPlan plan;
   const CaptureDateProbe probe = readExifCaptureDate;
-  if (pairs) plan = planPairs(lists.LongNames, lists.Listings, s.ReadExif ? probe : nullptr);
+  if (pairs) plan = planPairs(lists.LongNames, lists.Listings, s.ReadExif ? probe : nullptr, RunOutcome.Followed);
   // What the folders held is about to change, unless this is a test run:
   // then its preview looks the new names up in them.
   if (s.Test) previewListedFolders(std::move(lists.Listings), lists.LongNames.size());
@@ -233,6 +240,7 @@ void runPass() {
     if (readAhead) readAhead->passAt(i);
     TPassItem item;
     if (pairs && !plan.Followers[i].empty()) item.Followers = &plan.Followers[i];
+    if (pairs && !plan.CaptureDates.empty()) item.KnownCaptureDate = plan.CaptureDates[i];
     report.beginItem(item);
     std::shared_ptr<platform::InputFile> watched;
     if (selectItem(lists, i, item)) {

@@ -186,7 +186,8 @@ void previewListedFolders(TFolderListings&& listings, size_t items) {
   state.names.reserve(state.names.size() + 2 * items);
 }
 
-bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder, bool mustExist) {
+bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder, bool mustExist,
+                          bool deletionSettles) {
   // Built only for a note: most items get none.
   const auto what = [&] { return renameText(source, target); };
   if (mustExist && !previewFinds(source)) {
@@ -210,7 +211,7 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
     const TRunSettings& s = RunSettings;
     // A clash between files is what -ded and -des settle; they do not fail,
     // but neither does the real run do what the line shows.
-    const bool settled = !folder && (holder.empty() ? fileExists(target) : true);
+    const bool settled = !folder && deletionSettles && (holder.empty() ? fileExists(target) : true);
     if (settled && s.DeleteExistingDestination) {
       note(what(), "would replace the file of that name (-ded): " + by, false);
     } else if (settled && s.DeleteExistingSource) {

@@ -20,9 +20,10 @@ namespace zantrel {
 
 // After the " (test)" line of a rename of source to target (folder: a
 // folder rename). mustExist: the source may be gone (an undo), so look.
-// True when the real run would give source that name.
+// deletionSettles: -ded and -des would settle a clash with a file (not for
+// a follower of -pairs). True when the real run would give source that name.
 bool checkPreviewedRename(const std::string& source, const std::string& target, bool folder,
-                          bool mustExist = false);
+                          bool mustExist = false, bool deletionSettles = true);
 
 // After a test-mode copy line: the real copy would fail where the folder
 // (or, for one still to be made, the nearest folder above it that exists)

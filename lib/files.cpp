@@ -7,6 +7,7 @@
 #include "lib/paths.h"
 #include "lib/wildcard.h"
 #include "platform/files.h"
+#include "platform/process.h"
 
 namespace zantrel {
 
@@ -75,6 +76,9 @@ const std::vector<FolderEntry>& readFolder(platform::Folder& dir, const platform
 // folders on its way open, and opens each subfolder through its parent.
 void searchFolder(const TSearch& search, const platform::Folder* parent, const std::string& name,
                   const std::string& folder, const std::string& shortFolder) {
+  // On a slow share a walk takes long: a stop signal ends it between two
+  // folders, and the pass then stops before its first item.
+  if (platform::stopSignal() != 0) return;
   platform::Folder dir;
   std::vector<FolderEntry> own;
   const std::vector<FolderEntry>& entries = readFolder(dir, parent, name, folder, own, search.listings);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 
 #include "platform/console.h"
 #include "platform/localtime.h"
@@ -22,11 +23,23 @@ namespace {
 
 volatile std::sig_atomic_t caughtSignal = 0;
 
+const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Those of StopSignals that this process handles (not those it inherited
+// ignored).
+volatile std::sig_atomic_t handled[std::size(StopSignals)] = {};
+
+// The first signal is honoured after the item in hand. A second one means
+// the user will not wait for that: it ends the process at once. Nothing is
+// lost then, since copies are made under no name and renames are atomic.
 extern "C" void noteStopSignal(int signal) {
   if (caughtSignal == 0) caughtSignal = signal;
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigemptyset(&fallback.sa_mask);
+  for (size_t i = 0; i < std::size(StopSignals); ++i) {
+    if (handled[i]) ::sigaction(StopSignals[i], &fallback, nullptr);
+  }
 }
-
-const int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 }  // namespace
 
@@ -53,11 +66,12 @@ void prepareProcess() {
   // Restarted system calls: a signal must not turn a read or a write of
   // the item in hand into a failure.
   action.sa_flags = SA_RESTART;
-  for (const int sig : StopSignals) {
+  for (size_t i = 0; i < std::size(StopSignals); ++i) {
     // A signal ignored by whoever started the run (nohup) stays ignored.
     struct sigaction old {};
-    if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-    ::sigaction(sig, &action, nullptr);
+    if (::sigaction(StopSignals[i], nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    handled[i] = 1;
+    ::sigaction(StopSignals[i], &action, nullptr);
   }
   // Unset TZ makes the C library look at /etc/localtime again at every
   // conversion; naming the same file makes it read it once.

@@ -16,7 +16,8 @@ std::vector<std::string> processArguments(int argc, char** argv);
 // end the run between a rename and its log line, and the local time zone
 // is read once instead of at every time conversion. SIGINT, SIGTERM and
 // SIGHUP only take note (see stopSignal), so that the item in hand can be
-// finished or taken back before the run ends.
+// finished or taken back before the run ends; a second one of them ends
+// the process at once.
 void prepareProcess();
 
 // The first of SIGINT, SIGTERM and SIGHUP that arrived, 0 while none did.

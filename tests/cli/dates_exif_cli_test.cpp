@@ -120,6 +120,20 @@ TEST(ExifDatesCli, TimeShiftAndLogAndNewName) {
             "rename\tIMG_1.JPG\t130412-1630_IMG_1.jpg\tfile\r\n");
 }
 
+// -des deletes a source whose new name is taken: the times set on it went
+// with it, so no line and no record names a file that is gone.
+TEST(ExifDatesCli, TimesOfADeletedSourceAreNotReported) {
+  TempDir dir;
+  photo(dir, "IMG_1.JPG", 0);
+  dir.write("130412-1530_IMG_1.jpg", "another file");
+  RunResult r = runZantrel({"-i", "-des", "-log", "IMG_1.JPG"}, dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(lines(r.out), (Names{"IMG_1.jpg", "WARNING destination exists - delete IMG_1.JPG !"}));
+  EXPECT_EQ(logRecords(dir), (Names{record({"WARNING", "IMG_1.JPG", "130412-1530_IMG_1.jpg",
+                                            "destination exists - delete source"})}));
+  EXPECT_EQ(dir.read("130412-1530_IMG_1.jpg"), "another file");
+}
+
 TEST(ExifDatesCli, FileDatedBefore1980IsNotRenamed) {
   // Its age cannot be taken, so the EXIF-date step ends the item.
   TempDir dir;

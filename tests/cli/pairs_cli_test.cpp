@@ -218,3 +218,134 @@ TEST(PairsCli, SubfoldersKeepTheirOwnSets) {
 }
 
 }  // namespace
+
+namespace {
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// Every file of the folder, logs left out, with the name of the file of
+// before whose bytes it holds ("?" for none).
+Files originsIn(const TempDir& dir, const Files& before) {
+  Files files;
+  for (const std::string& name : withoutLogs(dir.list())) {
+    const std::string bytes = dir.read(name);
+    const auto origin = std::find_if(before.begin(), before.end(), [&](const auto& f) { return f.second == bytes; });
+    files.emplace_back(name, origin == before.end() ? "?" : origin->first);
+  }
+  return files;
+}
+
+// Who follows whom, and what a follower does where its new name is taken:
+// every file keeps its bytes, so that what ends up where shows, and no
+// file is lost.
+TEST(PairsCli, WhoFollowsWhomAndNothingIsLost) {
+  const std::string photoA = cameraJpeg(takenAt("2013:04:12 15:30:45"));
+  const std::string photoB = cameraJpeg(takenAt("2014:05:06 07:08:09"));
+  const struct {
+    const char* name;
+    Names args;
+    Files before;
+    Files after;
+    int exitCode;
+  } cases[] = {
+      // Two photos whose names differ only in case are no set, whatever
+      // -ded or -des would do with a clash.
+      {"case twins, -ded",
+       {"-i", "-pairs", "-ded", "*"},
+       {{"IMG_1.JPG", photoA}, {"img_1.jpg", photoB}},
+       {{"130412-1530_IMG_1.jpg", "IMG_1.JPG"}, {"140506-0708_img_1.jpg", "img_1.jpg"}},
+       0},
+      {"case twins, -des",
+       {"-i", "-pairs", "-des", "*"},
+       {{"IMG_1.JPG", photoA}, {"img_1.jpg", photoB}},
+       {{"130412-1530_IMG_1.jpg", "IMG_1.JPG"}, {"140506-0708_img_1.jpg", "img_1.jpg"}},
+       0},
+      // A follower's taken name is refused: -ded and -des are for what the
+      // pass selected, and the only copy of a RAW file is not theirs.
+      {"follower name taken, -des",
+       {"-des", "-pairs", "A=X", "A.jpg"},
+       {{"A.jpg", "A.jpg"}, {"A.cr2", "A.cr2"}, {"X.cr2", "X.cr2"}},
+       {{"A.cr2", "A.cr2"}, {"X.cr2", "X.cr2"}, {"X.jpg", "A.jpg"}},
+       2},
+      {"follower name taken, -ded",
+       {"-ded", "-pairs", "A=X", "A.jpg"},
+       {{"A.jpg", "A.jpg"}, {"A.cr2", "A.cr2"}, {"X.cr2", "X.cr2"}},
+       {{"A.cr2", "A.cr2"}, {"X.cr2", "X.cr2"}, {"X.jpg", "A.jpg"}},
+       2},
+      {"follower name taken, -ded, test run",
+       {"-t", "-ded", "-pairs", "A=X", "A.jpg"},
+       {{"A.jpg", "A.jpg"}, {"A.cr2", "A.cr2"}, {"X.cr2", "X.cr2"}},
+       {{"A.cr2", "A.cr2"}, {"A.jpg", "A.jpg"}, {"X.cr2", "X.cr2"}},
+       2},
+      // A leader that keeps its name still has its followers follow, also
+      // one the pass selected itself.
+      {"leader keeps its name, follower selected",
+       {"-le", "-pairs", "*"},
+       {{"IMG_1.jpg", "IMG_1.jpg"}, {"IMG_1.CR2", "IMG_1.CR2"}},
+       {{"IMG_1.cr2", "IMG_1.CR2"}, {"IMG_1.jpg", "IMG_1.jpg"}},
+       0},
+      {"leader keeps its name, follower not selected",
+       {"-le", "-pairs", "*.jpg"},
+       {{"IMG_1.jpg", "IMG_1.jpg"}, {"IMG_1.CR2", "IMG_1.CR2"}, {"IMG_1.XMP", "IMG_1.XMP"}},
+       {{"IMG_1.cr2", "IMG_1.CR2"}, {"IMG_1.jpg", "IMG_1.jpg"}, {"IMG_1.xmp", "IMG_1.XMP"}},
+       0},
+      // A sidecar takes only sidecars along; a clip takes no photo of its
+      // base name, and a photo no clip.
+      {"a sidecar leads no photo",
+       {"-pairs", "-pre=X_", "*.xmp"},
+       {{"IMG_1.JPG", "IMG_1.JPG"}, {"IMG_1.CR2", "IMG_1.CR2"}, {"IMG_1.xmp", "IMG_1.xmp"}},
+       {{"IMG_1.CR2", "IMG_1.CR2"}, {"IMG_1.JPG", "IMG_1.JPG"}, {"X_IMG_1.xmp", "IMG_1.xmp"}},
+       0},
+      {"a clip takes its thumbnail, not the photo",
+       {"-pairs", "-pre=X_", "*.mov"},
+       {{"IMG_2.MOV", "IMG_2.MOV"}, {"IMG_2.JPG", "IMG_2.JPG"}, {"IMG_2.THM", "IMG_2.THM"}},
+       {{"IMG_2.JPG", "IMG_2.JPG"}, {"X_IMG_2.MOV", "IMG_2.MOV"}, {"X_IMG_2.THM", "IMG_2.THM"}},
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    for (const auto& [name, bytes] : c.before) dir.write(name, bytes);
+    RunResult r = runZantrel(c.args, dir.path());
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
+    Files expected = c.after;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(originsIn(dir, c.before), expected) << r.out << r.err;
+    EXPECT_EQ(r.out.find("WARNING"), std::string::npos) << r.out;
+  }
+}
+
+// A follower's refused name has the error line of any refused rename.
+TEST(PairsCli, FollowerClashIsNeverSettledByDeleting) {
+  TempDir dir;
+  dir.write("A.jpg");
+  dir.write("A.cr2");
+  dir.write("X.cr2");
+  RunResult r = runZantrel({"-des", "-pairs", "-log", "A=X", "A.jpg"}, dir.path());
+  EXPECT_EQ(lines(r.out), (Names{"A.jpg -> X.jpg", "ERROR Can't rename file A.cr2 -> X.cr2 !"}));
+  EXPECT_EQ(logRecords(dir), (Names{record({"rename", "A.jpg", "X.jpg", "file"}),
+                                    record({"ERROR", "A.cr2", "X.cr2", "can not rename file"})}));
+}
+
+// The media library files a photo set once: the video pass takes a clip of
+// the same base name alone, not the photos and sidecar the image pass
+// copied already.
+TEST(PairsCli, MediaLibraryCopiesEachFileOnce) {
+  TempDir dir;
+  dir.write("card/IMG_1.JPG", cameraJpeg(takenAt("2013:04:12 15:30:45")));
+  dir.write("card/IMG_1.CR2", rawTiff(takenAt("2013:04:12 15:30:45"), "II*\0"));
+  dir.write("card/IMG_1.XMP", "sidecar");
+  dir.write("card/IMG_1.MOV", "clip");
+  RunResult r = runZantrel({"-cd=card", "-cm", "-pairs"}, dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  size_t copies = 0;
+  for (const std::string& line : lines(r.out)) copies += line.rfind("File copied to: ", 0) == 0;
+  EXPECT_EQ(copies, 4u) << r.out;
+  for (const auto& f : fs::recursive_directory_iterator(dir / ".home/Media/Video")) {
+    if (!f.is_regular_file()) continue;
+    const std::string ext = f.path().extension().string();
+    EXPECT_TRUE(ext == ".mov" || ext == ".MOV") << f.path() << "\n" << r.out;
+  }
+}
+
+}  // namespace

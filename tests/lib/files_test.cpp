@@ -1,14 +1,17 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include "cli/harness.h"
 #include "lib/files.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -66,6 +69,24 @@ TEST_F(Tree, FilesRecursivelyFilesOfAFolderBeforeItsSubfolders) {
     EXPECT_LT(indexOf(longs, root + top), indexOf(longs, root + "sub/d.jpg"));
   }
   EXPECT_LT(indexOf(longs, root + "sub/d.jpg"), indexOf(longs, root + "sub/deeper/e.jpg"));
+}
+
+// A walk reads no further folder once a stop signal came. In a child
+// process, since the signal is noted process-wide.
+TEST_F(Tree, StopSignalEndsTheWalk) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    platform::prepareProcess();
+    std::raise(SIGTERM);
+    TNameList longs, shorts;
+    TFolderListings listings;
+    const bool found = FindFiles83(root + "*.jpg", "", longs, shorts, true, &listings);
+    ::_exit(!found && longs.empty() && listings.folders.empty() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(Tree, FoldersRecursivelyParentsBeforeChildrenLinksListedNotEntered) {
