@@ -47,7 +47,8 @@ struct TRunOutcome {
   // pass (the media library's next kind) does not take them along again.
   std::unordered_set<std::string> Followed;
 
-  // Set by whatever stops the run on a signal; the exit status is then the
+  // The stop signal that ended the run after the item in hand, as the
+  // driver finds it once the run is over; the exit status is then the
   // shell's 128 + signal number.
   int Signal = 0;
 };

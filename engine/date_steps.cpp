@@ -122,9 +122,11 @@ StepResult stepFileDatesFromExif(TPassItem& item) {
   }
   const DateTime target = item.ExifDate + s.TimeShift;
   if (withinSeconds(target, age, ExifTolerance)) return StepResult::Continue;
-  // The times would be set on the name itself: a link compares its own, so
-  // that a second run leaves it alone too.
-  if (withinSeconds(target, fileAge(item.AccessPath, Links::Itself), ExifTolerance)) return StepResult::Continue;
+  // The times are set on the name itself: a link compares its own too, so
+  // that a second run leaves it alone.
+  if (item.IsLink && withinSeconds(target, fileAge(item.AccessPath, Links::Itself), ExifTolerance)) {
+    return StepResult::Continue;
+  }
 
   const std::string rest = " Create+Write adjusted to: " + dateTimeText(target);
   if (s.Test) {

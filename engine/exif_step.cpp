@@ -47,7 +47,8 @@ StepResult readExifDateWith(TPassItem& item, ExifDateReader reader) {
   } catch (const std::exception&) {
     platform::writeLine("Error: Can not find Exif date? (" + item.ListedName + ")");
   }
-  item.Opened.reset();  // nothing else reads through it
+  // Nothing else reads through it, but a copy of the file.
+  if (!RunSettings.Copy && !RunSettings.CopyMedia) item.Opened.reset();
   // Anything before 1899-12-31 counts as no date.
   item.NoExifDate = item.ExifDate < 1.0;
   if (!item.NoExifDate) return StepResult::Continue;

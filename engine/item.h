@@ -33,6 +33,9 @@ struct TPassItem {
   std::string ListedName;
   // The path through which content and time stamps are read.
   std::string AccessPath;
+  // The listed name is a symbolic link: its own times are not those of
+  // what it leads to.
+  bool IsLink = false;
   // The entry of the short-name list: the source of the rename or copy.
   // Empty when the short-name list has no entry for this item.
   std::string ShortName;

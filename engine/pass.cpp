@@ -94,10 +94,13 @@ void noteEmptyPattern(const std::string& pattern) {
   empty.push_back(pattern);
 }
 
-bool passesSizeFilter(const std::string& name) {
+// On the status of the one look at the item: a folder counts as 0 bytes,
+// and an item that could not be looked at as -1.
+bool passesSizeFilter(const TPassItem& item) {
   const TRunSettings& s = RunSettings;
   if (s.MinSize <= 0 && s.MaxSize <= 0) return true;
-  const int64_t size = getFileSize(name);
+  const platform::FileStatus& status = item.Status;
+  const int64_t size = !status.exists ? -1 : status.isFolder ? 0 : static_cast<int64_t>(status.size);
   if (s.MinSize > 0 && size < s.MinSize) return false;
   if (s.MaxSize > 0 && size > s.MaxSize) return false;
   return true;
@@ -136,14 +139,17 @@ bool selectItem(const TPassLists& lists, size_t i, TPassItem& item) {
   item.ListedName = lists.LongNames[i];
   if (i < lists.ShortNames.size()) item.ShortName = lists.ShortNames[i];
   item.ItemDateFormat = s.DateFormat;
-  if (!passesSizeFilter(item.ListedName)) {
+  item.AccessPath = item.ListedName;
+  item.IsLink = !lists.Links.empty() && lists.Links.contains(item.ListedName);
+  // A size limit makes the look happen now (lookCanWait): the limit is
+  // judged by what it saw of the listed name.
+  const bool canWait = lookCanWait(s) && !item.IsLink;
+  const bool seen = lookAt(item, canWait);
+  if (!passesSizeFilter(item)) {
     markItem(ItemMark::Skipped);
     return false;
   }
-
-  item.AccessPath = item.ListedName;
-  const bool canWait = lookCanWait(s) && (lists.Links.empty() || !lists.Links.contains(item.ListedName));
-  if (!lookAt(item, canWait)) {
+  if (!seen) {
     if (item.ShortName.empty()) {
       markItem(ItemMark::Skipped);
       return false;

@@ -168,6 +168,12 @@ bool note(const std::string& what, const std::string& outcome, bool fails) {
   return false;
 }
 
+// Why a name is not free: a file on disk, or an earlier line (holder).
+std::string takenBy(const std::string& name, const std::string& holder) {
+  if (holder.empty()) return escapeLogField(name) + " exists";
+  return "an earlier item (" + escapeLogField(holder) + ") takes " + escapeLogField(name);
+}
+
 std::string renameText(const std::string& source, const std::string& target) {
   return escapeLogField(source) + " -> " + escapeLogField(target);
 }
@@ -205,9 +211,7 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
     taken = source != target && onDisk(target) && !platform::sameObject(source, target);
   }
   if (taken) {
-    const std::string by = holder.empty() ? escapeLogField(target) + " exists"
-                                          : "an earlier item (" + escapeLogField(holder) + ") takes " +
-                                                escapeLogField(target);
+    const std::string by = takenBy(target, holder);
     const TRunSettings& s = RunSettings;
     // A clash between files is what -ded and -des settle; they do not fail,
     // but neither does the real run do what the line shows.
@@ -228,6 +232,18 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
   }
   setShown(target, setShown(source, Freed));
   return true;
+}
+
+void previewTakes(const std::string& path, const std::string& source) { setShown(path, state.store.keep(source)); }
+
+std::string previewHolder(const std::string& path) {
+  const std::string_view* shown = shownState(path);
+  return shown ? std::string(*shown) : std::string();
+}
+
+void notePreviewedCopyName(const std::string& source, const std::string& dest, const std::string& taken) {
+  note(escapeLogField(source), "would be copied to " + escapeLogField(dest) + ": " + takenBy(taken, previewHolder(taken)),
+       false);
 }
 
 void checkPreviewedCopy(const std::string& source, const std::string& folder) {

@@ -30,6 +30,18 @@ bool checkPreviewedRename(const std::string& source, const std::string& target, 
 // cannot be written.
 void checkPreviewedCopy(const std::string& source, const std::string& folder);
 
+// A test-mode copy of source to path: later lines find path taken by it.
+void previewTakes(const std::string& path, const std::string& source);
+
+// The item whose shown rename or copy took path; empty where no line of
+// the preview did (what is there is then what the disk holds).
+std::string previewHolder(const std::string& path);
+
+// After a test-mode copy line that shows the item's new name where the real
+// copy would number its way past it: a note names the name it would take
+// (dest) and what holds the name that was taken.
+void notePreviewedCopyName(const std::string& source, const std::string& dest, const std::string& taken);
+
 // The folders the pass has listed, for the preview to look names up in
 // while the disk stays as listed (a test run changes nothing); items: how
 // many the pass will walk.

@@ -165,6 +165,9 @@ Step fillTemporary(int in, int out, const struct stat& st) {
   return ::fsync(out) == 0 ? Step::Done : Step::Failed;
 }
 
+// The destination folder itself cannot be opened: missing, or a file.
+bool noFolder(int error) { return error == ENOENT || error == ENOTDIR; }
+
 CopyOutcome outcomeOf(Step step) { return step == Step::Interrupted ? CopyOutcome::Interrupted : CopyOutcome::Failed; }
 
 // Gives an unnamed file its first name; fails with EEXIST when the name is
@@ -196,6 +199,7 @@ CopyOutcome copyThroughHiddenName(int in, const struct stat& st, const std::stri
   for (int attempt = 0; out.fd < 0; ++attempt) {
     temp = prefix + std::to_string(counter++);
     out.fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out.fd < 0 && noFolder(errno)) return CopyOutcome::FolderMissing;
     if (out.fd < 0 && (errno != EEXIST || attempt > 100)) return CopyOutcome::Failed;
   }
   Step step = fillTemporary(in, out.fd, st);
@@ -239,33 +243,43 @@ void noteNamed(const std::string& destination) {
   unflushedFolders.push_back(std::move(folder));
 }
 
-CopyOutcome copyUnflushed(const std::string& source, const std::string& destination) {
-  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (in.fd < 0) return CopyOutcome::Failed;
+CopyOutcome copyUnflushed(int in, const std::string& destination) {
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return CopyOutcome::Failed;
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) return CopyOutcome::Failed;
 
   if (!namedTemporariesOnly && unnamedFilesNameable) {
     Fd out(::open(folderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (out.fd < 0 && noFolder(errno)) return CopyOutcome::FolderMissing;
     if (out.fd < 0 && !noUnnamedFiles(errno)) return CopyOutcome::Failed;
     if (out.fd >= 0) {
       // An unnamed file that is closed is gone: nothing to take back.
-      const Step step = fillTemporary(in.fd, out.fd, st);
+      const Step step = fillTemporary(in, out.fd, st);
       if (step != Step::Done) return outcomeOf(step);
       if (nameUnnamed(out.fd, destination)) return CopyOutcome::Copied;
       if (errno == EEXIST) return CopyOutcome::DestinationExists;
       if (unnamedFilesNameable) return CopyOutcome::Failed;
     }
   }
-  return copyThroughHiddenName(in.fd, st, destination);
+  return copyThroughHiddenName(in, st, destination);
+}
+
+CopyOutcome copyNamed(int in, const std::string& destination) {
+  const CopyOutcome outcome = copyUnflushed(in, destination);
+  if (outcome == CopyOutcome::Copied) noteNamed(destination);
+  return outcome;
 }
 
 }  // namespace
 
 CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination) {
-  const CopyOutcome outcome = copyUnflushed(source, destination);
-  if (outcome == CopyOutcome::Copied) noteNamed(destination);
-  return outcome;
+  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (in.fd < 0) return CopyOutcome::Failed;
+  return copyNamed(in.fd, destination);
+}
+
+CopyOutcome copyFileNoReplace(const InputFile& source, const std::string& destination) {
+  if (!source.isOpen()) return CopyOutcome::Failed;
+  return copyNamed(source.descriptor(), destination);
 }
 
 std::vector<std::string> flushCopyFolders() {
@@ -274,8 +288,13 @@ std::vector<std::string> flushCopyFolders() {
 }
 
 bool sameFileContent(const std::string& a, const std::string& b) {
-  InputFile fa, fb;
-  if (!fa.open(a) || !fb.open(b) || fa.size() != fb.size()) return false;
+  InputFile fa;
+  return fa.open(a) && sameFileContent(fa, b);
+}
+
+bool sameFileContent(const InputFile& fa, const std::string& b) {
+  InputFile fb;
+  if (!fa.isOpen() || !fb.open(b) || fa.size() != fb.size()) return false;
   std::vector<char> ba(BufferSize), bb(BufferSize);
   for (uint64_t at = 0; at < fa.size();) {
     const size_t want = static_cast<size_t>(std::min<uint64_t>(BufferSize, fa.size() - at));

@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/input_file.h"
+
 namespace platform {
 
 enum class CopyOutcome {
   Copied,
   DestinationExists,  // nothing was written
+  FolderMissing,      // the destination's folder is not there (or is no folder): nothing was written
   Failed,             // source unreadable, disk full, ...: no file is left
   Interrupted,        // a stop signal arrived (see stopSignal): the copy was taken back
 };
@@ -23,6 +26,8 @@ enum class CopyOutcome {
 // whether the destination is free first; a name taken meanwhile gives
 // DestinationExists, the bytes copied for nothing taken back.
 CopyOutcome copyFileNoReplace(const std::string& source, const std::string& destination);
+// The same from a file that is open already (read for its capture date).
+CopyOutcome copyFileNoReplace(const InputFile& source, const std::string& destination);
 
 // A copy's bytes are on disk when it is reported; its name is on disk once
 // its folder is flushed, which happens here for every folder that got a
@@ -35,6 +40,7 @@ std::vector<std::string> flushCopyFolders();
 // bytes; false when they differ or either cannot be read. Reads both in
 // blocks and stops at the first difference.
 bool sameFileContent(const std::string& a, const std::string& b);
+bool sameFileContent(const InputFile& a, const std::string& b);
 
 // Tests only: copy as on a file system without unnamed temporary files,
 // through a hidden name.

@@ -26,6 +26,9 @@ class InputFile {
   bool open(const std::string& path, FileStatus& status);
   void close();
   bool isOpen() const { return fd_ >= 0; }
+  // For the platform's own work on the open file (a copy of it); -1 when
+  // it is not open.
+  int descriptor() const { return fd_; }
   uint64_t size() const { return size_; }
 
   // Up to count bytes from offset into buffer; the number read, 0 at the

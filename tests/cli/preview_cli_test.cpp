@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -197,6 +198,79 @@ TEST(PreviewCli, UndoPreview) {
                                  "zantrel: test: l.jpg -> k.jpg would fail: k.jpg exists",
                                  "zantrel: test: gone.jpg -> m.jpg would fail: gone.jpg does not exist"}));
   EXPECT_EQ(r.exitCode, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// What a -cm run says of each item, in listing order: the library name the
+// test run shows ("to: " + name) or the real run copies to, and the names
+// either run skips as held already.
+Names libraryNames(const std::string& out) {
+  Names names;
+  for (const std::string& line : lines(out)) {
+    for (const char* lead : {"to: ", "File copied to: ", "File exists (skipping): "}) {
+      if (line.rfind(lead, 0) == 0) {
+        const std::string skip = line.rfind("File exists", 0) == 0 ? "skip " : "";
+        names.push_back(skip + line.substr(std::string(lead).size()));
+      }
+    }
+  }
+  return names;
+}
+
+// The plain copy's line names the new name; where the real copy numbers its
+// way past a name that is taken (on disk, by a follower's name, or by an
+// earlier line), a note says which name it takes, and the followers' lines
+// name theirs. The real run then does what the notes said.
+TEST(PreviewCli, PlainCopyTellsTheNumberedName) {
+  TempDir dir;
+  dir.write("card/IMG_1.JPG", "jpeg");
+  dir.write("card/IMG_1.CR2", "raw");
+  dir.write("IMG_1.CR2", "an earlier raw");
+  RunResult r = runZantrel({"-t", "-copy", "-pairs", "card/*.jpg"}, dir.path());
+  EXPECT_EQ(r.out, "Copy to: IMG_1.JPG (test)\nCopy to: IMG_1_1.CR2 (test)\n");
+  EXPECT_EQ(r.err, "zantrel: test: card/IMG_1.JPG would be copied to IMG_1_1.JPG: IMG_1.CR2 exists\n");
+  EXPECT_EQ(r.exitCode, 0);
+  r = runZantrel({"-copy", "-pairs", "card/*.jpg"}, dir.path());
+  EXPECT_EQ(r.out, "File copied to: IMG_1_1.JPG\nFile copied to: IMG_1_1.CR2\n");
+
+  TempDir two;
+  two.write("x/P.JPG", "one");
+  two.write("y/P.JPG", "two");
+  r = runZantrel({"-t", "-copy", "x/*.jpg,y/*.jpg"}, two.path());
+  EXPECT_EQ(r.out, "Copy to: P.JPG (test)\nCopy to: P.JPG (test)\n");
+  EXPECT_EQ(r.err, "zantrel: test: y/P.JPG would be copied to P_1.JPG: an earlier item (x/P.JPG) takes P.JPG\n");
+  EXPECT_EQ(r.exitCode, 0);
+  r = runZantrel({"-copy", "x/*.jpg,y/*.jpg"}, two.path());
+  EXPECT_EQ(r.out, "File copied to: P.JPG\nFile copied to: P_1.JPG\n");
+}
+
+// Two different photos of one library name in one run: the second one is
+// numbered, and one with the bytes of the first is skipped, in the test
+// run as in the real one.
+TEST(PreviewCli, LibraryCopyNumbersPastEarlierLines) {
+  TempDir dir;
+  dir.write("card/a/IMG_1.mp3", "first tune");
+  dir.write("card/b/IMG_1.mp3", "second tune");
+  dir.write("card/c/IMG_1.mp3", "first tune");
+  for (const char* name : {"card/a/IMG_1.mp3", "card/b/IMG_1.mp3", "card/c/IMG_1.mp3"})
+    setLocalMtime(dir / name, 2020, 5, 1, 12, 0, 0);
+  const std::vector<std::string> args = {"-cd=card", "-sub", "-cm=" + (dir / "lib").string()};
+  std::vector<std::string> test = args;
+  test.insert(test.begin(), "-t");
+  const RunResult shown = runZantrel(test, dir.path());
+  EXPECT_EQ(shown.err, "");
+  EXPECT_FALSE(dir.exists("lib"));
+  const RunResult real = runZantrel(args, dir.path());
+  EXPECT_EQ(libraryNames(shown.out), libraryNames(real.out)) << shown.out << real.out;
+  // Which folder is listed first decides which tune takes which name.
+  const Names names = libraryNames(real.out);
+  EXPECT_EQ(names.size(), 3u) << real.out;
+  EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("skip ", 0) == 0; }), 1)
+      << real.out;
+  EXPECT_EQ(dir.list("lib/Music/2020"), (Names{"IMG_1.mp3", "IMG_1_1.mp3"}));
 }
 
 }  // namespace

@@ -244,6 +244,48 @@ TEST(RenameCli, SizeFiltersAtTheirBoundaries) {
   EXPECT_EQ(r.out, "s1000.bin -> x_s1000.bin (test)\n");
 }
 
+// Limits beyond 2 GiB are limits like any other; one that cannot be read
+// stops the run before anything changes, since without it every file would
+// be taken.
+TEST(RenameCli, SizeLimitsOfAnyWidth) {
+  const struct {
+    std::vector<std::string> limits;
+    std::string out;
+    int code;
+  } cases[] = {
+      {{"-minsize=3000000000"}, "", 0},
+      {{"-maxsize=3000000000"}, "A.BIN -> a.bin (test)\n", 0},
+      {{"-maxsize=1", "--maxsize=+9223372036854775807"}, "A.BIN -> a.bin (test)\n", 0},
+      {{"-minsize=3G"}, "", 1},
+      {{"-minsize=2", "-minsize=3G"}, "", 1},
+      {{"-maxsize="}, "", 1},
+      {{"-minsize=9223372036854775808"}, "", 1},
+      {{"-maxsize=1,5"}, "", 1},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.write("A.BIN", "xy");
+    std::vector<std::string> args = {"-t", "-l"};
+    args.insert(args.end(), c.limits.begin(), c.limits.end());
+    args.push_back("*.bin");
+    RunResult r = runZantrel(args, dir.path());
+    const std::string& limit = c.limits.back();
+    EXPECT_EQ(r.exitCode, c.code) << limit;
+    if (c.code == 0) {
+      EXPECT_EQ(r.out, c.out) << limit;
+      EXPECT_EQ(r.err, "") << limit;
+      continue;
+    }
+    EXPECT_EQ(r.err, "zantrel: " + limit + ": a size limit is a whole number of bytes (0 for none)\n"
+                     "zantrel: nothing was changed\n");
+    // Not a test run: still nothing is renamed.
+    args.erase(args.begin());
+    r = runZantrel(args, dir.path());
+    EXPECT_EQ(r.exitCode, 1) << limit;
+    EXPECT_EQ(dir.list(), Names{"A.BIN"}) << limit;
+  }
+}
+
 TEST(RenameCli, FoldersAreSkippedByMinimumSize) {
   TempDir dir;
   dir.mkdir("folder");

@@ -73,7 +73,12 @@ TEST(CopyFile, FailureLeavesNoFile) {
   EXPECT_EQ(platform::copyFileNoReplace((dir / "folder").string(), (dir / "b").string()), CopyOutcome::Failed);
   EXPECT_FALSE(dir.exists("b"));
   dir.write("a", "x");
-  EXPECT_EQ(platform::copyFileNoReplace((dir / "a").string(), (dir / "nofolder/b").string()), CopyOutcome::Failed);
+  // Told apart from other failures: the caller can make the folder and try
+  // again, without looking for the folder before every copy.
+  EXPECT_EQ(platform::copyFileNoReplace((dir / "a").string(), (dir / "nofolder/b").string()),
+            CopyOutcome::FolderMissing);
+  EXPECT_EQ(platform::copyFileNoReplace((dir / "a").string(), (dir / "a/b").string()), CopyOutcome::FolderMissing);
+  EXPECT_EQ(everything(dir), (std::vector<std::string>{"a", "folder"}));
 }
 
 TEST(CopyFile, RefusesWhatIsNoRegularFile) {
@@ -141,7 +146,7 @@ TEST(CopyFile, BothTemporaryKindsCopyWholeAndLeaveNothingElse) {
     const std::string a = (dir / "a.jpg").string();
     EXPECT_EQ(platform::copyFileNoReplace(a, (dir / "b.jpg").string()), CopyOutcome::Copied);
     EXPECT_EQ(platform::copyFileNoReplace(a, (dir / "taken.jpg").string()), CopyOutcome::DestinationExists);
-    EXPECT_EQ(platform::copyFileNoReplace(a, (dir / "none/c.jpg").string()), CopyOutcome::Failed);
+    EXPECT_EQ(platform::copyFileNoReplace(a, (dir / "none/c.jpg").string()), CopyOutcome::FolderMissing);
     EXPECT_EQ(dir.read("b.jpg"), bytes);
     EXPECT_EQ(dir.read("taken.jpg"), "old");
     struct stat st {};
