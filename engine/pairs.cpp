@@ -101,8 +101,9 @@ class TPlanner {
       claimed_.insert(names_[leader]);
       claimSet(leader);
     }
-    // Files that lead no set (a second video of one base name, a sidecar of
-    // a file the pass does not rename) still take their own sidecars along.
+    // Files that lead no set (a second video of one base name, a video or
+    // a case twin beside a photo, a sidecar of a file the pass does not
+    // rename) still take the sidecars of their whole name along.
     for (size_t i = 0; i < names_.size(); ++i) {
       if (isLeader_[i] || plan_.Follows[i]) continue;
       if (const TFolderIndex* index = indexOf(folderPart(names_[i]))) {

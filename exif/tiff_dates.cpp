@@ -166,14 +166,14 @@ DateTime tiffBlockCaptureDate(const ByteSource& block) {
 DateTime tiffFileCaptureDate(const ByteSource& file) {
   const ByteWindow window(file, 0, TiffFileRules.firstOffset + TiffReadLimit);
   // The header and, mostly, the first directory in the first read.
-  const PrefixedBytes start(window, CaptureDateFirstRead);
+  const PrefixedBytes start(window, CaptureDateFirstRead, ExifBlockFirstRead);
   TiffDateTexts dates;
   if (!collectTiffDates(start, dates, TiffFileRules)) return 0;
   return captureDateOf(dates);
 }
 
 DateTime tiffRawCaptureDate(const ByteSource& file) {
-  return tiffBlockCaptureDate(PrefixedBytes(file, CaptureDateFirstRead));
+  return tiffBlockCaptureDate(PrefixedBytes(file, CaptureDateFirstRead, ExifBlockFirstRead));
 }
 
 int64_t tiffHeaderAt(const ByteSource& payload, uint64_t at) {

@@ -54,13 +54,25 @@ size_t JoinedBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
   return done;
 }
 
-PrefixedBytes::PrefixedBytes(const ByteSource& source, size_t prefix) : source_(source) {
-  prefix_.resize(static_cast<size_t>(std::min<uint64_t>(prefix, source.size())));
+PrefixedBytes::PrefixedBytes(const ByteSource& source, size_t first, size_t most)
+    : source_(source), most_(std::max(first, most)) {
+  prefix_.resize(static_cast<size_t>(std::min<uint64_t>(first, source.size())));
   prefix_.resize(source.readAt(0, prefix_.data(), prefix_.size()));
   more_ = prefix_.size() < source.size();
 }
 
+void PrefixedBytes::grow(uint64_t to) const {
+  const size_t had = prefix_.size();
+  const uint64_t wanted = std::min<uint64_t>({std::max<uint64_t>(to, 2 * uint64_t{had}), most_, source_.size()});
+  if (wanted <= had) return;
+  prefix_.resize(static_cast<size_t>(wanted));
+  const size_t got = source_.readAt(had, prefix_.data() + had, prefix_.size() - had);
+  prefix_.resize(had + got);
+  more_ = prefix_.size() < source_.size();
+}
+
 size_t PrefixedBytes::readAt(uint64_t offset, void* buffer, size_t count) const {
+  if (more_ && offset < prefix_.size() && count > prefix_.size() - offset) grow(offset + count);
   auto* out = static_cast<uint8_t*>(buffer);
   size_t done = 0;
   if (offset < prefix_.size()) {

@@ -115,17 +115,23 @@ class JoinedBytes : public ByteSource {
 // The first bytes of another source, read into memory in one request and
 // served from there; bytes past them still come from the source. For a
 // block that a reader visits here and there (the directories and values
-// of a TIFF block), which mostly lies within those first bytes.
+// of a TIFF block), which mostly lies within those first bytes. A read
+// that starts in them and runs past their end makes them grow (to twice
+// as many, at most to most bytes), so that the reads near it that follow
+// are served from memory too.
 class PrefixedBytes : public ByteSource {
  public:
-  PrefixedBytes(const ByteSource& source, size_t prefix);
+  PrefixedBytes(const ByteSource& source, size_t first, size_t most = 0);
   size_t readAt(uint64_t offset, void* buffer, size_t count) const override;
   uint64_t size() const override { return source_.size(); }
 
  private:
+  void grow(uint64_t to) const;
+
   const ByteSource& source_;
-  std::vector<uint8_t> prefix_;
-  bool more_ = false;  // the source holds bytes past the prefix
+  size_t most_;
+  mutable std::vector<uint8_t> prefix_;
+  mutable bool more_ = false;  // the source holds bytes past the prefix
 };
 
 // Sequential reading with cheap skips: bytes come from the source one block

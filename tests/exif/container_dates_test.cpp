@@ -3,6 +3,7 @@
 // date without reading outside the file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <utility>
@@ -46,8 +47,13 @@ class WatchedSource : public ByteSource {
     const size_t n = memory_.readAt(offset, buffer, count);
     ++reads;
     bytesRead += n;
-    for (uint64_t i = offset; i < offset + n; ++i) touched.insert(i);
+    for (uint64_t i = offset; i < offset + n; ++i) reread += touched.insert(i).second ? 0 : 1;
+    starts.push_back(offset);
     return n;
+  }
+  // Reads that began in [from, to).
+  int readsFrom(uint64_t from, uint64_t to) const {
+    return static_cast<int>(std::count_if(starts.begin(), starts.end(), [&](uint64_t at) { return at >= from && at < to; }));
   }
   uint64_t size() const override { return data_.size(); }
   bool touchedAny(uint64_t from, uint64_t to) const {
@@ -57,6 +63,8 @@ class WatchedSource : public ByteSource {
   mutable int reads = 0;
   mutable uint64_t bytesRead = 0;
   mutable std::set<uint64_t> touched;
+  mutable uint64_t reread = 0;  // bytes read more than once
+  mutable std::vector<uint64_t> starts;
 
  private:
   std::string data_;
@@ -172,6 +180,44 @@ TEST(RawDates, ReadOnlyWhereTheDirectoriesAre) {
   EXPECT_EQ(zantrel::captureDateFrom(file, CaptureFormat::TiffRaw), Original);
   EXPECT_LT(file.bytesRead, 5u * 4096);
   EXPECT_LE(file.reads, 5);
+
+  // IFD0 goes on after its pointer to a directory far away: it is not
+  // fetched again when the walk comes back from there.
+  TiffBuilder t;
+  const int ifd0 = t.addDirectory();
+  const int exif = t.addDirectory();
+  t.pointer(ifd0, TagExifOffset, exif).ascii(ifd0, TagDateTime, "2013:04:12 18:00:00");
+  t.undefined(ifd0, 0x02BC, std::string(3000000, '\x01'));
+  t.ascii(exif, TagDateTimeDigitized, "2013:04:12 15:30:46");
+  WatchedSource back(t.build());
+  EXPECT_EQ(zantrel::captureDateFrom(back, CaptureFormat::TiffRaw), Digitized);
+  EXPECT_GT(t.offsetOf(exif), 3000000u);
+  EXPECT_EQ(back.reread, 0u);
+  EXPECT_LE(back.reads, 3);  // the start, as far as IFD0's block reaches, and the EXIF directory
+}
+
+// The EXIF data that an image file carries in an item or chunk is read in
+// one request, wherever the walk of its TIFF block goes in it.
+TEST(ContainerDates, TheExifDataInOneRead) {
+  const std::string tiff = cameraTiff();
+  const struct {
+    const char* what;
+    CaptureFormat format;
+    std::string file;
+  } cases[] = {
+      {"HEIF item", CaptureFormat::Heif, heifFile(HeifLayout{.tiff = tiff})},
+      {"PNG eXIf chunk after the image", CaptureFormat::Png, pngFile({.exifChunk = tiff, .exifAfterImage = true})},
+      {"WebP EXIF chunk", CaptureFormat::WebP, webpFile(exifPayload(tiff))},
+  };
+  for (const auto& c : cases) {
+    const size_t at = c.file.find(tiff);
+    ASSERT_NE(at, std::string::npos) << c.what;
+    WatchedSource file(c.file);
+    EXPECT_EQ(zantrel::captureDateFrom(file, c.format), Original) << c.what;
+    // From where the item or chunk begins (a few bytes before the TIFF
+    // header) to its end.
+    EXPECT_LE(file.readsFrom(at - 16, at + tiff.size()), 1) << c.what;
+  }
 }
 
 // --- .tif, .tiff and .nef ------------------------------------------------------
