@@ -1,6 +1,7 @@
 #include "app/parser.h"
 
 #include <charconv>
+#include <limits>
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
@@ -162,32 +163,25 @@ const Option* findOption(const OptionRow<Option> (&table)[N], std::string_view n
   return nullptr;
 }
 
-// A decimal whole number of the field's type, with an optional "+".
-template <typename Number>
-bool readWholeNumber(std::string_view text, Number& number) {
+// A value that is no decimal integer of the field's range leaves the field
+// as it was, and says so. The size limits are 64-bit: a limit of 3 GB is a
+// limit like any other.
+template <typename Field>
+void setInteger(Field& field, std::string_view name, std::string_view value) {
+  std::string_view text = value;
   if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  Field number = 0;
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, number);
-  return ec == std::errc() && ptr == end && !text.empty();
-}
-
-// A value that is no decimal integer of the signed 32-bit range leaves the
-// field as it was, and says so.
-void setInteger(int32_t& field, std::string_view name, std::string_view value) {
-  int32_t number = 0;
-  if (readWholeNumber(value, number)) {
+  if (ec == std::errc() && ptr == end && !text.empty()) {
     field = number;
     return;
   }
   const std::string given = std::string(name) + "=" + std::string(value);
-  hintOnce("integer " + given,
-           "ignored " + given + ": the value must be a whole number from -2147483648 to 2147483647");
+  hintOnce("integer " + given, "ignored " + given + ": the value must be a whole number from " +
+                                   std::to_string(std::numeric_limits<Field>::min()) + " to " +
+                                   std::to_string(std::numeric_limits<Field>::max()));
 }
-
-// The size limits select files: a limit that could not be read would let
-// the run work on files that it was meant to leave alone, so such a value
-// stops the run before anything is done (refuseBeforeAnyChange).
-bool readSizeLimit(std::string_view value, int64_t& limit) { return readWholeNumber(value, limit); }
 
 // Any other letter names no time stamp; the pass then uses the last-write
 // time, as for W.
@@ -247,10 +241,10 @@ void applyValueOption(ValueOption option, const std::string& name, const std::st
       setInteger(s.MaxLength, name, value);
       break;
     case ValueOption::MaxSize:
-      readSizeLimit(value, s.MaxSize);
+      setInteger(s.MaxSize, name, value);
       break;
     case ValueOption::MinSize:
-      readSizeLimit(value, s.MinSize);
+      setInteger(s.MinSize, name, value);
       break;
     case ValueOption::DeleteString:
       s.Replacements.push_back(value + "=.");
@@ -344,13 +338,16 @@ void applyBareOption(BareOption option, const std::string& arg) {
   }
 }
 
-void takeFileArgument(const std::string& arg) {
+// explained: the argument was named in a note already (the value of an
+// option written without "=").
+void takeFileArgument(const std::string& arg, bool explained) {
   if (arg == "0") return;
   if (RunSettings.FileSpec.empty()) {
     RunSettings.FileSpec = arg;
     return;
   }
   showBanner();
+  if (explained) return;
   if (arg.size() > 1 && arg[0] == '-' && !platform::pathExists(arg)) {
     hintUnknownOption(arg, "ignored");
     return;
@@ -361,97 +358,12 @@ void takeFileArgument(const std::string& arg) {
                           "\"; the shell expanded a wildcard. Quote patterns, e.g. '*.jpg'");
 }
 
-// One argument as the parser takes it: a bare word, or name and value,
-// the value joined from the arguments a quoted one was split into.
-struct TArgument {
-  const std::string* text = nullptr;  // as given; the first one of a joined value
-  bool valueForm = false;
-  std::string name;
-  std::string value;
-};
-
-std::vector<TArgument> splitArguments(const std::vector<std::string>& args) {
-  std::vector<TArgument> arguments;
-  size_t i = 0;
-  while (i < args.size()) {
-    const std::string& arg = args[i];
-    TArgument& argument = arguments.emplace_back();
-    argument.text = &arg;
-    const size_t eq = arg.find('=');
-    if (eq == std::string::npos) {
-      ++i;
-      continue;
-    }
-    argument.valueForm = true;
-    argument.name = trimControls(std::string_view(arg).substr(0, eq));
-    std::string value = trimControls(std::string_view(arg).substr(eq + 1, MaxValueLength));
-    size_t last = i;  // the argument taken last
-    if (!value.empty() && value.front() == '"') {
-      // A quoted value may have been split at blanks: join the following
-      // arguments until one ends the quote.
-      auto open = [&] { return value.size() == 1 || args[last].empty() || args[last].back() != '"'; };
-      if (value.size() == 1 || value.back() != '"') {
-        while (last + 1 < args.size() && open()) {
-          ++last;
-          value += ' ';
-          value += args[last];
-        }
-      }
-      const bool closed = value.size() >= 2 && value.back() == '"';
-      // An unterminated quote loses only its opening quote, never text.
-      value = closed ? value.substr(1, value.size() - 2) : value.substr(1);
-    }
-    argument.value = std::move(value);
-    i = last + 1;
-  }
-  return arguments;
-}
-
 // "-df yyyymmdd": the shell made two arguments of what must be one.
-std::string valueWithoutEqualsNote(const std::string& option, const std::string* next) {
+void hintValueWithoutEquals(const std::string& option, const std::string* next) {
   std::string value = next ? *next : "value";
   if (value.find_first_of(" \t") != std::string::npos) value = "\"" + value + "\"";
-  return option + " takes its value after \"=\": write " + option + "=" + value;
-}
-
-[[noreturn]] void refuse(const std::string& note) {
-  showBanner();
-  platform::flushOutput();
-  platform::writeErrorLine("zantrel: " + note);
-  platform::writeErrorLine("zantrel: nothing was changed");
-  endProcess(1);
-}
-
-bool endsTheParse(BareOption option) {
-  return option == BareOption::Help || option == BareOption::Version || option == BareOption::Install ||
-         option == BareOption::Uninstall || option == BareOption::Show;
-}
-
-// A command line that would make the run do other than it says is refused
-// before anything changes: an option that takes a value written without
-// "=" (the run would go on in the folder it was started in, without the
-// prefix, with the default date format), or a size limit that cannot be
-// read (the run would take files it was meant to leave alone). An option
-// that ends the run where it stands ends the look too: what follows it is
-// never parsed.
-void refuseBeforeAnyChange(const std::vector<TArgument>& arguments) {
-  for (size_t k = 0; k < arguments.size(); ++k) {
-    const TArgument& argument = arguments[k];
-    if (!argument.valueForm) {
-      if (const BareOption* option = findOption(BareOptions, *argument.text)) {
-        if (endsTheParse(*option)) return;
-      } else if (isValueOptionName(*argument.text)) {
-        refuse(valueWithoutEqualsNote(*argument.text, k + 1 < arguments.size() ? arguments[k + 1].text : nullptr));
-      }
-      continue;
-    }
-    const ValueOption* option = findOption(ValueOptions, argument.name);
-    int64_t limit = 0;
-    if (option && (*option == ValueOption::MinSize || *option == ValueOption::MaxSize) &&
-        !readSizeLimit(argument.value, limit)) {
-      refuse(argument.name + "=" + argument.value + ": a size limit is a whole number of bytes (0 for none)");
-    }
-  }
+  hintOnce("no equals " + asciiLowerText(option),
+           option + " takes its value after \"=\": write " + option + "=" + value);
 }
 
 // -undo takes back what a log holds and nothing else: an option that
@@ -525,28 +437,57 @@ void parseCommandLine(const std::vector<std::string>& args) {
     const BareOption* option = arg.find('=') == std::string::npos ? findOption(BareOptions, arg) : nullptr;
     if (option && *option == BareOption::Test) RunSettings.Test = true;
   }
-  const std::vector<TArgument> arguments = splitArguments(args);
-  refuseBeforeAnyChange(arguments);
+  size_t explained = args.size();  // the argument a note named already
   TUndoCheck undo;
-  for (const TArgument& argument : arguments) {
-    const std::string& arg = *argument.text;
-    if (!argument.valueForm) {
-      if (const BareOption* option = findOption(BareOptions, arg)) {
+  size_t i = 0;
+  while (i < args.size()) {
+    const std::string& arg = args[i];
+    const size_t eq = arg.find('=');
+    if (eq == std::string::npos) {
+      const BareOption* option = findOption(BareOptions, arg);
+      if (option) {
         undo.bare(*option, arg);
         applyBareOption(*option, arg);
       } else {
         if (arg != "0") undo.other(arg);
-        takeFileArgument(arg);
+        bool named = i == explained;
+        if (!named && isValueOptionName(arg)) {
+          hintValueWithoutEquals(arg, i + 1 < args.size() ? &args[i + 1] : nullptr);
+          explained = i + 1;
+          named = true;
+        }
+        takeFileArgument(arg, named);
       }
+      ++i;
       continue;
     }
-    const std::string& name = argument.name;
+
+    const std::string name = trimControls(std::string_view(arg).substr(0, eq));
+    std::string value = trimControls(std::string_view(arg).substr(eq + 1, MaxValueLength));
+    size_t last = i;  // the argument taken last
+    if (!value.empty() && value.front() == '"') {
+      // A quoted value may have been split at blanks: join the following
+      // arguments until one ends the quote.
+      auto open = [&] { return value.size() == 1 || args[last].empty() || args[last].back() != '"'; };
+      if (value.size() == 1 || value.back() != '"') {
+        while (last + 1 < args.size() && open()) {
+          ++last;
+          value += ' ';
+          value += args[last];
+        }
+      }
+      const bool closed = value.size() >= 2 && value.back() == '"';
+      // An unterminated quote loses only its opening quote, never text.
+      value = closed ? value.substr(1, value.size() - 2) : value.substr(1);
+    }
+    i = last + 1;
+
     if (const ValueOption* option = findOption(ValueOptions, name)) {
       undo.value(*option, name + "=");
-      applyValueOption(*option, name, argument.value);
+      applyValueOption(*option, name, value);
     } else {
       undo.other(arg);
-      RunSettings.Replacements.push_back(stripQuotes(name) + "=" + stripQuotes(argument.value));
+      RunSettings.Replacements.push_back(stripQuotes(name) + "=" + stripQuotes(value));
     }
   }
   undo.finish();
