@@ -22,11 +22,11 @@ bool isFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-}  // namespace
-
-bool writeAll(int fd, const char* data, size_t size) {
+// Writes all of data, at offset, or at the file's own position where
+// offset is negative; a signal or a short write goes on where it stopped.
+bool writeFully(int fd, const char* data, size_t size, long long offset) {
   while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
+    const ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n == 0) errno = EIO;
@@ -34,23 +34,17 @@ bool writeAll(int fd, const char* data, size_t size) {
     }
     data += n;
     size -= static_cast<size_t>(n);
+    if (offset >= 0) offset += n;
   }
   return true;
 }
 
+}  // namespace
+
+bool writeAll(int fd, const char* data, size_t size) { return writeFully(fd, data, size, -1); }
+
 bool writeAllAt(int fd, const char* data, size_t size, long long offset) {
-  while (size > 0) {
-    const ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-    offset += n;
-  }
-  return true;
+  return writeFully(fd, data, size, offset);
 }
 
 bool createFolders(const std::string& path, std::string& error) {
