@@ -165,14 +165,6 @@ TEST(ExitStatusCli, AFailureInAnEarlyPassCounts) {
 
 constexpr uid_t Nobody = 65534;
 
-// Runs zantrel in dir as an unprivileged user, for whom permission bits
-// hold. dir itself stays root's and read-only to that user.
-RunResult runAsNobody(const TempDir& dir, const std::vector<std::string>& args) {
-  fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
-  return runZantrelAsNobody(args, dir.path());
-}
-
 fs::path nobodysFolder(const TempDir& dir, const std::string& name) {
   const fs::path p = dir.mkdir(name);
   if (::chown(p.c_str(), Nobody, Nobody) != 0) ADD_FAILURE() << "chown " << p;
@@ -221,7 +213,7 @@ TEST(ExitStatusCli, FailuresThatPermissionsCause) {
   for (const Case& c : cases) {
     TempDir dir;
     const std::vector<std::string> args = c.setUp(dir);
-    const RunResult r = runAsNobody(dir, args);
+    const RunResult r = runAsNobody(dir, args, NobodyFolder::ReadOnly);
     EXPECT_EQ(r.exitCode, c.exitCode) << c.name << "\n" << r.out << r.err;
     EXPECT_TRUE(contains(r.out, c.expectedOutput)) << c.name << "\n" << r.out;
   }
@@ -233,7 +225,7 @@ TEST(ExitStatusCli, AnUnwritableLogLeavesTheRenameDone) {
   TempDir dir;
   nobodysFolder(dir, "sub");
   dir.write("sub/a.jpg");
-  const RunResult r = runAsNobody(dir, {"-log", "-sub", "-pre=x_", "*.jpg"});
+  const RunResult r = runAsNobody(dir, {"-log", "-sub", "-pre=x_", "*.jpg"}, NobodyFolder::ReadOnly);
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_TRUE(dir.exists("sub/x_a.jpg")) << r.out;
 }

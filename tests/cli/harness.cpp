@@ -258,6 +258,24 @@ RunResult runZantrelAsNobody(const std::vector<std::string>& args, const fs::pat
   return runZantrelVia("setpriv --reuid=65534 --regid=65534 --clear-groups", args, cwd);
 }
 
+RunResult runAsNobody(const TempDir& dir, const std::vector<std::string>& args, NobodyFolder folder) {
+  switch (folder) {
+    case NobodyFolder::Writable:
+      fs::permissions(dir.path(), fs::perms::all);
+      break;
+    case NobodyFolder::ReadOnly:
+      fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
+      break;
+    case NobodyFolder::Owned: {
+      const std::string command = "chown -R 65534:65534 " + shellQuoted(dir.path().string());
+      EXPECT_EQ(std::system(command.c_str()), 0);
+      break;
+    }
+  }
+  return runZantrelAsNobody(args, dir.path());
+}
+
 namespace {
 
 time_t localTimeOf(int year, int month, int day, int hour, int minute, int second) {

@@ -94,6 +94,14 @@ bool setprivAvailable();
 // whom permission bits hold, as they do not for root.
 RunResult runZantrelAsNobody(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 
+// What the unprivileged user may do with the test folder it runs in:
+// write it (as one's own photo folder), only read it (root's folder), or
+// own it with everything in it.
+enum class NobodyFolder { Writable, ReadOnly, Owned };
+// runZantrelAsNobody in dir, with the folder made so first.
+RunResult runAsNobody(const TempDir& dir, const std::vector<std::string>& args,
+                      NobodyFolder folder = NobodyFolder::Writable);
+
 // Text single-quoted for the shell.
 std::string shellQuoted(const std::string& text);
 

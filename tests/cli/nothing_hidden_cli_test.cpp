@@ -24,14 +24,6 @@ using Names = std::vector<std::string>;
 
 bool setprivAvailable() { return ::geteuid() == 0 && std::system("command -v setpriv >/dev/null 2>&1") == 0; }
 
-// Hands the whole folder to the unprivileged user, so that it may rename
-// there, and runs zantrel as that user, for whom permissions really hold.
-RunResult runAsNobody(const TempDir& dir, const Names& args) {
-  const std::string command = "chown -R 65534:65534 " + shellQuoted(dir.path().string());
-  EXPECT_EQ(std::system(command.c_str()), 0);
-  return runZantrelVia("setpriv --reuid=65534 --regid=65534 --clear-groups", args, dir.path());
-}
-
 bool hasLine(const RunResult& r, const std::string& line) {
   const Names all = lines(r.out);
   return std::find(all.begin(), all.end(), line) != all.end();
@@ -51,23 +43,23 @@ TEST(UnreadableFolderCli, EveryFolderThatCannotBeReadIsReported) {
   const fs::path locked2 = dir / "sub/locked2";
   fs::permissions(locked, fs::perms::none);
   fs::permissions(locked2, fs::perms::none);
-  RunResult r = runAsNobody(dir, {"-sub", "-pre=x_", "*.jpg"});
+  RunResult r = runAsNobody(dir, {"-sub", "-pre=x_", "*.jpg"}, NobodyFolder::Owned);
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(sortedLines(r.out), (Names{"Error: Can not read folder locked (Permission denied)",
                                        "Error: Can not read folder sub/locked2 (Permission denied)",
                                        "a.jpg -> x_a.jpg", "sub/b.jpg -> sub/x_b.jpg"}));
   // Each folder once, however many patterns look into it.
-  r = runAsNobody(dir, {"-t", "-sub", "-pre=y_", "*.jpg,*.png"});
+  r = runAsNobody(dir, {"-t", "-sub", "-pre=y_", "*.jpg,*.png"}, NobodyFolder::Owned);
   EXPECT_EQ(sortedLines(r.out), (Names{"Error: Can not read folder locked (Permission denied)",
                                        "Error: Can not read folder sub/locked2 (Permission denied)",
                                        "sub/x_b.jpg -> sub/y_x_b.jpg (test)", "x_a.jpg -> y_x_a.jpg (test)"}));
   // And once a run, however many passes look (the media library has four).
-  r = runAsNobody(dir, {"-t", "-sub", "-cm=lib"});
+  r = runAsNobody(dir, {"-t", "-sub", "-cm=lib"}, NobodyFolder::Owned);
   const Names out = lines(r.out);
   EXPECT_EQ(std::count(out.begin(), out.end(), "Error: Can not read folder locked (Permission denied)"), 1) << r.out;
   EXPECT_EQ(std::count(out.begin(), out.end(), "Error: Can not read folder sub/locked2 (Permission denied)"), 1);
   // The folder that the pattern names, also without -sub.
-  r = runAsNobody(dir, {"-pre=x_", "locked/*.jpg"});
+  r = runAsNobody(dir, {"-pre=x_", "locked/*.jpg"}, NobodyFolder::Owned);
   EXPECT_EQ(r.out, "Error: Can not read folder locked (Permission denied)\n");
   // A folder that is not there is a pattern that matches nothing.
   r = runZantrel({"-sub", "-pre=x_", "missing/*.jpg"}, dir.path());
@@ -209,7 +201,7 @@ TEST(UnreadableFileCli, StepsThatReadContentReportAFileTheyCannotRead) {
     args.push_back("-l");  // so that every readable photo gets a new name
     args.push_back("-log");
     args.push_back("*.jpg");
-    RunResult r = runAsNobody(dir, args);
+    RunResult r = runAsNobody(dir, args, NobodyFolder::Owned);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(hasLine(r, "Error: Can not read file IMG_1.JPG (Permission denied)")) << r.out;
     EXPECT_EQ(r.out.find("IMG_1.JPG -> "), std::string::npos) << r.out;
@@ -225,7 +217,7 @@ TEST(UnreadableFileCli, EveryCaptureDateReaderReportsAFileItCannotRead) {
   for (const char* name : {"clip.mov", "shot.png", "photo.heic", "scan.tif"}) {
     fs::permissions(dir.write(name, "not read"), fs::perms::owner_write);
   }
-  RunResult r = runAsNobody(dir, {"-dt=E", "-dp", "*.mov,*.png,*.heic,*.tif"});
+  RunResult r = runAsNobody(dir, {"-dt=E", "-dp", "*.mov,*.png,*.heic,*.tif"}, NobodyFolder::Owned);
   EXPECT_EQ(sortedLines(r.out), (Names{"Error: Can not read file clip.mov (Permission denied)",
                                        "Error: Can not read file photo.heic (Permission denied)",
                                        "Error: Can not read file scan.tif (Permission denied)",

@@ -18,13 +18,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// As an unprivileged user, for whom folder permissions count; the test
-// folder itself may be written by everyone.
-RunResult runAsNobody(const TempDir& dir, const std::vector<std::string>& args) {
-  fs::permissions(dir.path(), fs::perms::all);
-  return runZantrelAsNobody(args, dir.path());
-}
-
 void makeReadOnlyForOthers(const fs::path& folder) {
   fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);

@@ -16,15 +16,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Runs zantrel in dir as an unprivileged user, for whom a file without
-// read permission really cannot be opened (root could open it anyway). The
-// user may write the folder, as one may write one's own photo folder (a
-// test run in a folder that cannot be written says the real run would fail).
-RunResult runAsNobody(const TempDir& dir, const std::vector<std::string>& args) {
-  fs::permissions(dir.path(), fs::perms::all);
-  return runZantrelAsNobody(args, dir.path());
-}
-
 // A text whose bytes no magic test knows.
 const std::string PlainText = "just some words\n";
 
