@@ -162,9 +162,9 @@ StepResult stepCommit(TPassItem& item) {
     }
     return StepResult::EndItem;
   }
-  // A stop signal cannot split the rename from its line and record: its
-  // handler only notes it, the calls it meets are restarted, and the pass
-  // stops between items.
+  // A first stop signal cannot split the rename from its line and record:
+  // its handler only notes it, the calls it meets are restarted, and the
+  // pass stops between items. A second one ends the program at once.
   if (s.Folders) commitFolder(item);
   else commitFile(item);
   return StepResult::EndItem;
